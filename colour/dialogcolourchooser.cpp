@@ -1,0 +1,32 @@
+#include "colour/dialogcolourchooser.h"
+
+#include <QColorDialog>
+
+DialogColourChooser::DialogColourChooser(QWidget *parent)
+    : m_parent(parent)
+{
+}
+
+DialogColourChooser::~DialogColourChooser()
+{
+    delete m_dialog;
+}
+
+bool DialogColourChooser::ShowColor()
+{
+    if (!m_dialog) {
+        m_dialog = new QColorDialog(m_parent);
+        m_dialog->setObjectName(QStringLiteral("dlgDialog"));
+        m_dialog->setOption(QColorDialog::DontUseNativeDialog);
+    }
+    m_dialog->setCurrentColor(toQColor(m_color));
+    if (m_dialog->exec() != QDialog::Accepted)
+        return false;
+    m_color = colourValue(m_dialog->selectedColor());
+    return true;
+}
+
+QVariant DialogColourChooser::Color() const
+{
+    return m_color;
+}
