@@ -2,9 +2,11 @@
 
 #include "app/fatalerror.h"
 #include "app/projectrecord.h"
+#include "app/qttranslation.h"
 #include "window/kleurtjeswindow.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QProcessEnvironment>
 
 #include <cstdio>
@@ -26,6 +28,7 @@ int Startup::run(int &argc, char **argv)
     QApplication::setApplicationDisplayName(ProjectRecord::name);
     QApplication::setApplicationVersion(ProjectRecord::version);
     QApplication::setDesktopFileName(QStringLiteral("tintenwijzer"));
+    const QtTranslation translation { QLocale() };
 
     KleurtjesWindow window;
     window.load();
