@@ -8,8 +8,7 @@
 
 // Wraps the body of an event handler so that no exception reaches Qt's event loop:
 // whatever the body throws ends up on the fatal path.
-template<typename Body>
-void guarded(Body &&body) noexcept
+template<typename Body> void guarded(Body &&body) noexcept
 {
     try {
         try {

@@ -4,8 +4,7 @@
 
 DialogColourChooser::DialogColourChooser(QWidget *parent)
     : m_parent(parent)
-{
-}
+{ }
 
 DialogColourChooser::~DialogColourChooser()
 {

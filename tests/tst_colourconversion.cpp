@@ -167,8 +167,7 @@ void TestColourConversion::fails_data()
     QTest::newRow("text trailing junk") << QVariant("12abc") << mismatch << "Type mismatch";
     QTest::newRow("text inner space") << QVariant("1 2") << mismatch << "Type mismatch";
     QTest::newRow("text decimal comma") << QVariant("2,5") << mismatch << "Type mismatch";
-    QTest::newRow("text group separator") << QVariant("16.777.215") << mismatch
-                                          << "Type mismatch";
+    QTest::newRow("text group separator") << QVariant("16.777.215") << mismatch << "Type mismatch";
     QTest::newRow("text hex empty") << QVariant("&H") << mismatch << "Type mismatch";
     QTest::newRow("text hex junk") << QVariant("&HXYZ") << mismatch << "Type mismatch";
     QTest::newRow("text nan") << QVariant("nan") << mismatch << "Type mismatch";

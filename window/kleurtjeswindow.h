@@ -18,7 +18,8 @@ class KleurtjesWindow : public QWidget
 
 public:
     // Without a chooser of its own the window uses Qt's colour dialog.
-    explicit KleurtjesWindow(std::unique_ptr<ColourChooser> chooser = {}, QWidget *parent = nullptr);
+    explicit KleurtjesWindow(
+        std::unique_ptr<ColourChooser> chooser = {}, QWidget *parent = nullptr);
     ~KleurtjesWindow() override;
 
     ColourChooser *dlgDialog() const { return m_dlgDialog.get(); }
