@@ -10,6 +10,27 @@
 #include <QProcessEnvironment>
 
 #include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QtMessageHandler s_previousHandler = nullptr;
+
+// Qt aborts with a core dump when the display it was given cannot be opened. While the
+// application is being built, a fatal message can only mean that, so we say so and leave.
+void startupMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtFatalMsg) {
+        s_previousHandler(type, context, text);
+        return;
+    }
+    const QByteArray display
+        = qgetenv("WAYLAND_DISPLAY").isEmpty() ? qgetenv("DISPLAY") : qgetenv("WAYLAND_DISPLAY");
+    std::fprintf(stderr, "tintenwijzer: kan het beeldscherm %s niet openen\n", display.constData());
+    std::_Exit(Startup::NoDisplayStatus);
+}
+
+} // namespace
 
 int Startup::run(int &argc, char **argv)
 {
@@ -23,7 +44,9 @@ int Startup::run(int &argc, char **argv)
         return NoDisplayStatus;
     }
 
+    s_previousHandler = qInstallMessageHandler(startupMessageHandler);
     QApplication app(argc, argv);
+    qInstallMessageHandler(s_previousHandler);
     QApplication::setApplicationName(ProjectRecord::name);
     QApplication::setApplicationDisplayName(ProjectRecord::name);
     QApplication::setApplicationVersion(ProjectRecord::version);

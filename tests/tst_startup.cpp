@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTest>
 
@@ -10,6 +11,8 @@ class TestStartup : public QObject
 private slots:
     void hasDisplay_data();
     void hasDisplay();
+    void withoutDisplayExitsCleanly_data();
+    void withoutDisplayExitsCleanly();
 };
 
 void TestStartup::hasDisplay_data()
@@ -42,6 +45,37 @@ void TestStartup::hasDisplay()
     for (const QString &variable : variables)
         environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
     QCOMPARE(Startup::hasDisplay(environment, arguments), expected);
+}
+
+void TestStartup::withoutDisplayExitsCleanly_data()
+{
+    QTest::addColumn<QString>("display");
+    QTest::newRow("none") << QString();
+    QTest::newRow("unreachable") << ":4711";
+}
+
+// Qt's own answer to a missing display is an abort with a core dump.
+void TestStartup::withoutDisplayExitsCleanly()
+{
+    QFETCH(QString, display);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        environment.remove(QLatin1String(name));
+    if (!display.isEmpty())
+        environment.insert(QStringLiteral("DISPLAY"), display);
+
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TINTENWIJZER_BINARY), {});
+    QVERIFY(program.waitForFinished(20000));
+
+    const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), Startup::NoDisplayStatus);
+    QVERIFY2(errors.contains(QStringLiteral("tintenwijzer: ")), qPrintable(errors));
+    QVERIFY2(errors.contains(QStringLiteral("beeldscherm")), qPrintable(errors));
+    QVERIFY(!errors.contains(QStringLiteral("Reinstalling")));
 }
 
 QTEST_APPLESS_MAIN(TestStartup)
