@@ -6,6 +6,10 @@
 #include "colour/colournumber.h"
 #include "colour/dialogcolourchooser.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+
 namespace {
 
 // The layout was drawn for an 8.25 pt dialog font; at Qt's default size here the captions
@@ -38,6 +42,15 @@ KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget
 
     connect(m_ui->cmdKleur, &QPushButton::clicked, this, &KleurtjesWindow::cmdKleurClicked);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &KleurtjesWindow::cmdOKClicked);
+
+    auto *copy = new QAction(QStringLiteral("Kopiëren"), this);
+    copy->setObjectName(QStringLiteral("actKopieren"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WindowShortcut);
+    connect(copy, &QAction::triggered, this, &KleurtjesWindow::copyNumber);
+    addAction(copy);
+    m_ui->lblNummer->addAction(copy);
+    m_ui->lblNummer->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 KleurtjesWindow::~KleurtjesWindow() = default;
@@ -64,6 +77,11 @@ void KleurtjesWindow::cmdKleurClicked()
 void KleurtjesWindow::cmdOKClicked()
 {
     guarded([this] { close(); });
+}
+
+void KleurtjesWindow::copyNumber()
+{
+    guarded([this] { QGuiApplication::clipboard()->setText(m_ui->lblNummer->text()); });
 }
 
 // The number always comes from the swatch, so what is shown is what is painted.

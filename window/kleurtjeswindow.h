@@ -30,6 +30,7 @@ public:
 private:
     void cmdKleurClicked();
     void cmdOKClicked();
+    void copyNumber();
     void showNumberOfSwatch();
 
     std::unique_ptr<Ui::frmKleurtjes> m_ui;
