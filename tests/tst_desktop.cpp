@@ -1,4 +1,4 @@
-#include "colour/colourchooser.h"
+#include "fakechooser.h"
 #include "window/kleurtjeswindow.h"
 #include "window/swatch.h"
 
@@ -12,18 +12,6 @@
 #include <QTimer>
 
 namespace {
-
-struct FixedChooser : ColourChooser
-{
-    bool ShowColor() override
-    {
-        ++shown;
-        return true;
-    }
-    QVariant Color() const override { return 5649426; }
-
-    int shown = 0;
-};
 
 // The texts of the context menu that a right-click on the widget opens, after choosing the
 // entry `choose` in it, if given; empty when no menu opens.
@@ -77,12 +65,12 @@ private:
     }
 
     std::unique_ptr<KleurtjesWindow> m_window;
-    FixedChooser *m_chooser = nullptr;
+    FakeChooser *m_chooser = nullptr;
 };
 
 void TestDesktop::init()
 {
-    auto chooser = std::make_unique<FixedChooser>();
+    auto chooser = std::make_unique<FakeChooser>(5649426);
     m_chooser = chooser.get();
     m_window = std::make_unique<KleurtjesWindow>(std::move(chooser));
     m_window->load();

@@ -31,7 +31,6 @@ private slots:
     void keysPressFocusedButton();
     void noDefaultOrCancelButton_data();
     void noDefaultOrCancelButton();
-    void clicksOnSwatchAndLabelChangeNothing();
     void closingEndsEventLoop_data();
     void closingEndsEventLoop();
 
@@ -244,23 +243,6 @@ void TestWindow::noDefaultOrCancelButton()
     auto *button = m_window->findChild<QPushButton *>(name);
     QVERIFY(!button->isDefault());
     QVERIFY(button->autoDefault());
-}
-
-void TestWindow::clicksOnSwatchAndLabelChangeNothing()
-{
-    m_window->load();
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-
-    for (const char *name : { "picKleur", "lblNummer" }) {
-        auto *widget = m_window->findChild<QWidget *>(QLatin1String(name));
-        QTest::mouseClick(widget, Qt::LeftButton);
-        QTest::mouseDClick(widget, Qt::LeftButton);
-    }
-    QCOMPARE(control<Swatch>("picKleur")->backColor(), White);
-    QCOMPARE(control<QLabel>("lblNummer")->text(), QStringLiteral("16777215"));
-    QCOMPARE(m_chooser->shown, 0);
-    QVERIFY(m_window->isVisible());
 }
 
 void TestWindow::closingEndsEventLoop_data()
