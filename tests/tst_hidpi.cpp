@@ -1,8 +1,6 @@
 #include "window/kleurtjeswindow.h"
 
 #include <QLabel>
-#include <QPushButton>
-#include <QStyleOptionButton>
 #include <QTest>
 
 namespace {
@@ -31,7 +29,6 @@ private slots:
     void initTestCase();
     void deviceSize();
     void widgetsDoNotOverlap();
-    void captionsFit();
     void numberScalesAndFitsOnOneLine();
 
 private:
@@ -60,18 +57,6 @@ void TestHiDpi::widgetsDoNotOverlap()
         for (const QWidget *other : widgets)
             QVERIFY2(widget == other || !widget->geometry().intersects(other->geometry()),
                 qPrintable(widget->objectName() + QLatin1Char('/') + other->objectName()));
-    }
-}
-
-void TestHiDpi::captionsFit()
-{
-    for (auto *button : m_window.findChildren<QPushButton *>()) {
-        QStyleOptionButton option;
-        option.initFrom(button);
-        const QRect contents
-            = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-        QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) <= contents.width(),
-            qPrintable(button->text()));
     }
 }
 
