@@ -1,0 +1,205 @@
+"""Starts an Xvfb of its own and the real tintenwijzer in it, and cleans both up."""
+
+import ctypes
+import os
+import select
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+import x11
+
+TITLE = "Tintenwijzer"
+WIDTH, HEIGHT = 314, 248
+SWATCH_CENTRE = (8 + 297 // 2, 8 + 137 // 2)
+KIES_KLEUR = (184 + 57 // 2, 216 + 25 // 2)
+
+# Bounds for the waits, not targets: they only matter when something hangs,
+# and the sanitizer build starts several times slower.
+START_TIMEOUT = 30
+STEP_TIMEOUT = 15
+
+_libc = ctypes.CDLL(None, use_errno=True)
+_PR_SET_PDEATHSIG = 1
+
+
+def binary():
+    path = os.environ.get("TINTENWIJZER_BINARY")
+    if not path:
+        sys.exit("TINTENWIJZER_BINARY is not set: run the tests through ctest")
+    return path
+
+
+def _die_with_parent():
+    # Even a test runner killed outright leaves no Xvfb or app behind.
+    _libc.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
+
+
+def _end(process, grace=5):
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(grace)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
+def _raise_on_term(signum, frame):
+    raise SystemExit(128 + signum)
+
+
+signal.signal(signal.SIGTERM, _raise_on_term)
+
+
+class Session:
+    """An Xvfb at 96 dpi without a window manager, and a connection to it."""
+
+    def __init__(self):
+        self.directory = tempfile.mkdtemp(prefix="tintenwijzer-e2e-")
+        self._apps = []
+        self._xvfb = None
+        self.x = None
+        try:
+            self._start_xvfb()
+            self.x = x11.Display(self.name)
+        except BaseException:
+            self.close()
+            raise
+
+    def _start_xvfb(self):
+        # -displayfd lets the server pick a free display, so parallel runs never collide.
+        read_end, write_end = os.pipe()
+        try:
+            with open(os.path.join(self.directory, "xvfb.log"), "wb") as log:
+                self._xvfb = subprocess.Popen(
+                    ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                     "-dpi", "96", "-nolisten", "tcp", "-noreset"],
+                    pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                    preexec_fn=_die_with_parent)
+            os.close(write_end)
+            write_end = None
+            number = b""
+            deadline = time.monotonic() + START_TIMEOUT
+            while not number.endswith(b"\n"):
+                remaining = deadline - time.monotonic()
+                if remaining <= 0 or not select.select([read_end], [], [], remaining)[0]:
+                    raise TimeoutError("Xvfb did not report its display")
+                chunk = os.read(read_end, 16)
+                if not chunk:
+                    raise RuntimeError("Xvfb ended: " + self._log("xvfb.log"))
+                number += chunk
+            self.name = ":" + number.decode().strip()
+        finally:
+            os.close(read_end)
+            if write_end is not None:
+                os.close(write_end)
+
+    def _log(self, name):
+        with open(os.path.join(self.directory, name), "rb") as log:
+            return log.read().decode(errors="replace")
+
+    def environment(self):
+        env = dict(os.environ)
+        env.pop("WAYLAND_DISPLAY", None)
+        env.pop("LANGUAGE", None)
+        runtime = os.path.join(self.directory, "runtime")
+        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        # The colour dialog's mnemonics are the English ones.
+        env.update(DISPLAY=self.name, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime,
+                   LC_ALL="C.UTF-8")
+        return env
+
+    def start(self, program=None):
+        app = App(self, program or [binary()])
+        self._apps.append(app)
+        return app
+
+    def close(self):
+        for app in self._apps:
+            app.stop()
+        if self.x:
+            self.x.close()
+            self.x = None
+        if self._xvfb:
+            _end(self._xvfb)
+            self._xvfb = None
+        for name in sorted(os.listdir(self.directory)):
+            if name.endswith(".stderr"):
+                text = self._log(name)
+                if text.strip():
+                    print(f"--- {name}\n{text}", file=sys.stderr)
+        subprocess.run(["rm", "-rf", self.directory], check=False)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+class App:
+    """One run of the program inside a session."""
+
+    def __init__(self, session, command):
+        self.x = session.x
+        number = len(session._apps)
+        stderr_path = os.path.join(session.directory, f"app{number}.stderr")
+        with open(stderr_path, "wb") as stderr:
+            self.started = time.monotonic()
+            self.process = subprocess.Popen(
+                command, env=session.environment(), cwd=session.directory,
+                stdin=subprocess.DEVNULL, stdout=stderr, stderr=stderr,
+                preexec_fn=_die_with_parent)
+        self.pid = self.process.pid
+
+    def main_window(self, timeout=START_TIMEOUT):
+        """Waits for the main window to be viewable and gives it the keyboard."""
+        window = self.x.wait_until(lambda: self.running() and self.x.window_named(self.pid, TITLE),
+                                   timeout, "main window")
+        self.x.focus(window)
+        return window
+
+    def running(self):
+        if self.process.poll() is not None:
+            raise AssertionError(f"the program ended early with status {self.process.returncode}")
+        return True
+
+    def other_window(self, main, timeout=STEP_TIMEOUT):
+        """Waits for a second top-level window of the program, such as the colour dialog."""
+        def found():
+            others = [w for w in self.x.windows_of(self.pid) if w != main]
+            return others[0] if others else None
+        return self.x.wait_until(lambda: self.running() and found(), timeout, "second window")
+
+    def dialog(self, main, timeout=STEP_TIMEOUT):
+        """Waits for the colour dialog to be viewable and to hold the keyboard."""
+        dialog = self.other_window(main, timeout)
+        self.x.wait_until(lambda: self.x.focused() == dialog, timeout, "dialog focus")
+        return dialog
+
+    def closed(self, window, timeout=STEP_TIMEOUT):
+        self.x.wait_until(lambda: not self.x.viewable(window), timeout, "window closed")
+
+    def swatch_probe(self, main, colour):
+        """A point of the swatch that shows something else now, while the dialog covers it:
+        seeing colour there later proves that the swatch was painted since."""
+        for y in range(12, 141, 16):
+            for x in range(12, 301, 16):
+                if self.x.pixel(main, x, y) != colour:
+                    return x, y
+        raise AssertionError(f"the swatch shows {colour} already")
+
+    def wait_swatch(self, main, colour, probe=SWATCH_CENTRE, timeout=STEP_TIMEOUT):
+        points = {probe, SWATCH_CENTRE}
+        self.x.wait_until(lambda: all(self.x.pixel(main, *p) == colour for p in points),
+                          timeout, f"swatch in {colour}")
+
+    def wait_exit(self, timeout=STEP_TIMEOUT):
+        """The exit status; raises if the program is still running after timeout seconds."""
+        return self.process.wait(timeout)
+
+    def stop(self):
+        _end(self.process)

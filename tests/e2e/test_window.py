@@ -1,0 +1,145 @@
+"""The real program on a real X server: what a window manager and a user get to see."""
+
+import unittest
+
+from harness import HEIGHT, TITLE, WIDTH, Session
+
+WHITE = (255, 255, 255)
+
+# The red disc, as (first, last) opaque column of each row from the top.
+DISC = [(5, 9), (3, 11), (2, 12), (1, 13), (1, 13)] + [(0, 14)] * 5 \
+    + [(1, 13), (1, 13), (2, 12), (3, 11), (5, 9), None]
+OPAQUE_RED = 0xFFFF0000
+
+P_MIN_SIZE, P_MAX_SIZE = 1 << 4, 1 << 5
+MWM_HINTS_FUNCTIONS, MWM_HINTS_DECORATIONS = 1 << 0, 1 << 1
+MWM_FUNC_ALL, MWM_FUNC_MINIMIZE, MWM_FUNC_MAXIMIZE = 1 << 0, 1 << 3, 1 << 4
+MWM_DECOR_ALL, MWM_DECOR_MINIMIZE, MWM_DECOR_MAXIMIZE = 1 << 0, 1 << 5, 1 << 6
+
+
+def offered(mask, all_bit, bit):
+    # With the ALL bit set, the listed bits are the ones taken away.
+    return bool(mask & all_bit) != bool(mask & bit)
+
+
+def icons(data):
+    """(width, height, pixels) of each image in a _NET_WM_ICON."""
+    while len(data) >= 2:
+        width, height = data[0], data[1]
+        yield width, height, data[2:2 + width * height]
+        data = data[2 + width * height:]
+
+
+class Properties(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.session = Session()
+        try:
+            cls.app = cls.session.start()
+            cls.window = cls.app.main_window()
+        except BaseException:
+            cls.session.close()
+            raise
+        cls.x = cls.session.x
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.close()
+
+    def test_title(self):
+        self.assertEqual(self.x.text(self.window, "WM_NAME"), TITLE)
+
+    def test_fixed_size(self):
+        hints = self.x.cardinals(self.window, "WM_NORMAL_HINTS")
+        self.assertIsNotNone(hints)
+        flags = hints[0]
+        self.assertTrue(flags & P_MIN_SIZE and flags & P_MAX_SIZE, hex(flags))
+        self.assertEqual(hints[5:7], [WIDTH, HEIGHT], "minimum")
+        self.assertEqual(hints[7:9], [WIDTH, HEIGHT], "maximum")
+        attributes = self.x.attributes(self.window)
+        self.assertEqual((attributes.width, attributes.height), (WIDTH, HEIGHT))
+
+    def test_no_minimise_or_maximise(self):
+        hints = self.x.cardinals(self.window, "_MOTIF_WM_HINTS")
+        self.assertIsNotNone(hints)
+        flags, functions, decorations = hints[:3]
+        # A hint left out means the window manager offers everything.
+        self.assertTrue(flags & MWM_HINTS_FUNCTIONS, "functions not restricted")
+        self.assertTrue(flags & MWM_HINTS_DECORATIONS, "decorations not restricted")
+        for name, bit in (("minimise", MWM_FUNC_MINIMIZE), ("maximise", MWM_FUNC_MAXIMIZE)):
+            self.assertFalse(offered(functions, MWM_FUNC_ALL, bit), f"{name} function")
+        for name, bit in (("minimise", MWM_DECOR_MINIMIZE), ("maximise", MWM_DECOR_MAXIMIZE)):
+            self.assertFalse(offered(decorations, MWM_DECOR_ALL, bit), f"{name} button")
+
+    def test_icon_is_the_red_disc(self):
+        data = self.x.cardinals(self.window, "_NET_WM_ICON")
+        self.assertIsNotNone(data)
+        sizes = {(w, h): pixels for w, h, pixels in icons(data)}
+        self.assertIn((16, 16), sizes, f"sizes offered: {sorted(sizes)}")
+        pixels = sizes[(16, 16)]
+        for row, span in enumerate(DISC):
+            for column in range(16):
+                inside = span is not None and span[0] <= column <= span[1]
+                argb = pixels[row * 16 + column]
+                with self.subTest(row=row, column=column):
+                    if inside:
+                        self.assertEqual(argb, OPAQUE_RED, f"{argb:08x}")
+                    else:
+                        self.assertEqual(argb >> 24, 0, f"{argb:08x} should be transparent")
+
+
+class Keyboard(unittest.TestCase):
+    def setUp(self):
+        self.session = Session()
+        self.addCleanup(self.session.close)
+        self.x = self.session.x
+        self.app = self.session.start()
+        self.window = self.app.main_window()
+
+    def test_return_or_space_on_afsluiten_quits(self):
+        self.x.key("Return")
+        self.assertEqual(self.app.wait_exit(), 0)
+        self.assertFalse(self.x.windows_of(self.app.pid))
+
+        app = self.session.start()
+        app.main_window()
+        self.x.key("space")
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertFalse(self.x.windows_of(app.pid))
+
+    def test_tab_space_opens_the_dialog_and_escape_keeps_the_colour(self):
+        self.app.wait_swatch(self.window, WHITE)
+        self.x.key("Tab")
+        self.x.key("space")
+        self.app.dialog(self.window)
+        probe = self.app.swatch_probe(self.window, WHITE)
+        self.x.key("Escape")
+        self.app.wait_swatch(self.window, WHITE, probe)
+        self.assertIsNone(self.app.process.poll())
+
+    def test_colour_typed_in_the_dialog_reaches_the_swatch(self):
+        self.x.key("Tab")
+        self.x.key("space")
+        dialog = self.app.dialog(self.window)
+        probe = self.app.swatch_probe(self.window, (18, 52, 86))
+        self.x.key("alt+h")
+        self.x.type("#123456")
+        self.x.key("Return")
+        self.app.closed(dialog)
+        self.app.wait_swatch(self.window, (18, 52, 86), probe)
+
+
+class Closing(unittest.TestCase):
+    def test_wm_delete_window_quits(self):
+        with Session() as session:
+            app = session.start()
+            window = app.main_window()
+            session.x.send_delete_window(window)
+            # What a user sees: the window goes at once, with no question asked.
+            session.x.wait_until(lambda: not session.x.viewable(window), 1.0, "window gone")
+            self.assertEqual(app.wait_exit(), 0)
+            self.assertFalse(session.x.windows_of(app.pid))
+
+
+if __name__ == "__main__":
+    unittest.main()
