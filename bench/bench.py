@@ -67,12 +67,7 @@ def one_run(session, binary, colours):
         if cycle == 1:
             figures["dialog"] = (opened - clicked) * 1000
         x.wait_until(lambda: x.focused() == dialog, STEP_TIMEOUT, "dialog focus")
-        probe = app.swatch_probe(window, colour)
-        x.key("alt+h")
-        x.type("#%02x%02x%02x" % colour)
-        x.key("Return")
-        app.closed(dialog)
-        app.wait_swatch(window, colour, probe)
+        app.confirm_colour(window, dialog, colour)
         if cycle == GROWTH_FROM:
             before = resident_kib(app.pid)
     figures["growth"] = (resident_kib(app.pid) - before) / 1024

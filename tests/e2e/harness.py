@@ -197,6 +197,16 @@ class App:
         self.x.wait_until(lambda: all(self.x.pixel(main, *p) == colour for p in points),
                           timeout, f"swatch in {colour}")
 
+    def confirm_colour(self, main, dialog, colour):
+        """Types colour into the open dialog's HTML field, confirms with Return, and waits
+        for the swatch to show it."""
+        probe = self.swatch_probe(main, colour)
+        self.x.key("alt+h")
+        self.x.type("#%02x%02x%02x" % colour)
+        self.x.key("Return")
+        self.closed(dialog)
+        self.wait_swatch(main, colour, probe)
+
     def wait_exit(self, timeout=STEP_TIMEOUT):
         """The exit status; raises if the program is still running after timeout seconds."""
         return self.process.wait(timeout)

@@ -23,12 +23,7 @@ class Soak(unittest.TestCase):
                 try:
                     x.click(*KIES_KLEUR)
                     dialog = app.dialog(window)
-                    probe = app.swatch_probe(window, colour)
-                    x.key("alt+h")
-                    x.type("#%02x%02x%02x" % colour)
-                    x.key("Return")
-                    app.closed(dialog)
-                    app.wait_swatch(window, colour, probe)
+                    app.confirm_colour(window, dialog, colour)
                 except TimeoutError as error:
                     self.fail(f"cycle {cycle}, colour {colour}: {error}")
             self.assertIsNone(app.process.poll())

@@ -121,12 +121,7 @@ class Keyboard(unittest.TestCase):
         self.x.key("Tab")
         self.x.key("space")
         dialog = self.app.dialog(self.window)
-        probe = self.app.swatch_probe(self.window, (18, 52, 86))
-        self.x.key("alt+h")
-        self.x.type("#123456")
-        self.x.key("Return")
-        self.app.closed(dialog)
-        self.app.wait_swatch(self.window, (18, 52, 86), probe)
+        self.app.confirm_colour(self.window, dialog, (18, 52, 86))
 
 
 class Closing(unittest.TestCase):
