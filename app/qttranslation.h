@@ -15,8 +15,6 @@ public:
     QtTranslation(const QtTranslation &) = delete;
     QtTranslation &operator=(const QtTranslation &) = delete;
 
-    bool isInstalled() const { return m_installed; }
-
 private:
     QTranslator m_translator;
     bool m_installed = false;

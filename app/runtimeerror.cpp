@@ -3,7 +3,6 @@
 RuntimeError::RuntimeError(int number, const QString &description)
     : std::runtime_error(description.toStdString())
     , m_number(number)
-    , m_description(description)
 { }
 
 RuntimeError RuntimeError::overflow()

@@ -23,9 +23,8 @@ public:
     static RuntimeError invalidPropertyValue();
 
     int number() const { return m_number; }
-    QString description() const { return m_description; }
+    QString description() const { return QString::fromUtf8(what()); }
 
 private:
     int m_number = 0;
-    QString m_description;
 };

@@ -15,19 +15,31 @@
 namespace {
 
 QtMessageHandler s_previousHandler = nullptr;
+QByteArray s_requestedDisplay;
 
-// Qt aborts with a core dump when the display it was given cannot be opened. While the
-// application is being built, a fatal message can only mean that, so we say so and leave.
+// Qt aborts with a core dump when the display or platform it was given cannot be opened.
+// While the application is being built, a fatal message can only mean that; Qt's warnings
+// before it have told why, so we say what failed and leave.
 void startupMessageHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
     if (type != QtFatalMsg) {
         s_previousHandler(type, context, text);
         return;
     }
-    const QByteArray display
-        = qgetenv("WAYLAND_DISPLAY").isEmpty() ? qgetenv("DISPLAY") : qgetenv("WAYLAND_DISPLAY");
-    std::fprintf(stderr, "tintenwijzer: kan het beeldscherm %s niet openen\n", display.constData());
+    std::fprintf(stderr, "tintenwijzer: kan %s niet openen\n", s_requestedDisplay.constData());
     std::_Exit(Startup::NoDisplayStatus);
+}
+
+QByteArray requestedDisplay(const QStringList &arguments)
+{
+    const qsizetype option = arguments.indexOf(QStringLiteral("-platform"));
+    if (option >= 0 && option + 1 < arguments.size())
+        return "het platform " + arguments.at(option + 1).toLocal8Bit();
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return "het platform " + qgetenv("QT_QPA_PLATFORM");
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return "het beeldscherm " + qgetenv("WAYLAND_DISPLAY");
+    return "het beeldscherm " + qgetenv("DISPLAY");
 }
 
 } // namespace
@@ -44,6 +56,7 @@ int Startup::run(int &argc, char **argv)
         return NoDisplayStatus;
     }
 
+    s_requestedDisplay = requestedDisplay(arguments);
     s_previousHandler = qInstallMessageHandler(startupMessageHandler);
     QApplication app(argc, argv);
     qInstallMessageHandler(s_previousHandler);

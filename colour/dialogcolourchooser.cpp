@@ -6,11 +6,6 @@ DialogColourChooser::DialogColourChooser(QWidget *parent)
     : m_parent(parent)
 { }
 
-DialogColourChooser::~DialogColourChooser()
-{
-    delete m_dialog;
-}
-
 bool DialogColourChooser::ShowColor()
 {
     if (!m_dialog) {

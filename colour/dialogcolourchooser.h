@@ -14,7 +14,6 @@ class DialogColourChooser : public ColourChooser
 {
 public:
     explicit DialogColourChooser(QWidget *parent);
-    ~DialogColourChooser() override;
 
     bool ShowColor() override;
     QVariant Color() const override;

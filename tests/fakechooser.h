@@ -4,6 +4,7 @@
 #include "colour/colourchooser.h"
 
 #include <optional>
+#include <utility>
 
 // Stands in for the colour dialog: confirms with a given value, or fails.
 class FakeChooser : public ColourChooser

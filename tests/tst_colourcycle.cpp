@@ -1,3 +1,4 @@
+#include "modalanswer.h"
 #include "window/kleurtjeswindow.h"
 
 #include <QApplication>
@@ -7,7 +8,6 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTest>
-#include <QTimer>
 
 // The window with Qt's real colour dialog, driven the way a user would through its HTML field.
 // The X tests can see the swatch but not read the number; this one reads both.
@@ -20,7 +20,7 @@ private slots:
 
 private:
     static QLineEdit *htmlField(QColorDialog *dialog);
-    static void typeIntoDialog(const QString &html, QString *failure);
+    static void typeIntoDialog(QColorDialog *dialog, const QString &html, QString *failure);
 };
 
 QLineEdit *TestColourCycle::htmlField(QColorDialog *dialog)
@@ -34,13 +34,8 @@ QLineEdit *TestColourCycle::htmlField(QColorDialog *dialog)
 
 // Runs inside the dialog's own event loop; whatever goes wrong, the dialog is closed
 // so that the test cannot hang in exec().
-void TestColourCycle::typeIntoDialog(const QString &html, QString *failure)
+void TestColourCycle::typeIntoDialog(QColorDialog *dialog, const QString &html, QString *failure)
 {
-    auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
-    if (!dialog) {
-        *failure = QStringLiteral("no colour dialog open");
-        return;
-    }
     QLineEdit *field = htmlField(dialog);
     if (!field) {
         *failure = QStringLiteral("no HTML field in the dialog");
@@ -74,9 +69,14 @@ void TestColourCycle::numberMatchesTheSwatchEveryCycle()
         const QColor colour(random.bounded(256), random.bounded(256), random.bounded(256));
         const QString context
             = QStringLiteral("seed %1, cycle %2, %3").arg(seed).arg(cycle).arg(colour.name());
-        QString failure;
-        QTimer::singleShot(0, this, [&] { typeIntoDialog(colour.name(), &failure); });
-        button->click();
+        QString failure = QStringLiteral("no colour dialog open");
+        {
+            const ModalAnswer<QColorDialog> answer([&](QColorDialog *dialog) {
+                failure.clear();
+                typeIntoDialog(dialog, colour.name(), &failure);
+            });
+            button->click();
+        }
         QVERIFY2(failure.isEmpty(), qPrintable(context + QStringLiteral(": ") + failure));
 
         const QColor shown = swatch->grab().toImage().pixelColor(swatch->rect().center());

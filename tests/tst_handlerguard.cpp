@@ -39,14 +39,14 @@ void TestHandlerGuard::failureEndsProgram()
     QFETCH(QString, message);
 
     QString shown;
-    answerModal<QMessageBox>([&shown](QMessageBox *box) {
+    const ModalAnswer<QMessageBox> answer([&shown](QMessageBox *box) {
         QCOMPARE(box->windowTitle(), QStringLiteral("Tintenwijzer"));
         QCOMPARE(box->icon(), QMessageBox::Critical);
         shown = box->text();
         box->accept();
     });
     QTimer::singleShot(0, qApp, [&body] { guarded(body); });
-    QTimer::singleShot(10000, qApp, [] { QApplication::exit(99); });
+    const LoopWatchdog watchdog;
 
     QCOMPARE(QApplication::exec(), FatalError::ExitStatus);
     QCOMPARE(shown, message);

@@ -1,4 +1,5 @@
 #include "fakechooser.h"
+#include "modalanswer.h"
 #include "window/kleurtjeswindow.h"
 #include "window/swatch.h"
 
@@ -24,7 +25,6 @@ private slots:
     void captionsFit_data();
     void captionsFit();
     void fixedDialogFrame();
-    void icon();
     void loadRunsBeforeShow();
     void firstFocusAndTabOrder();
     void keysPressFocusedButton_data();
@@ -155,15 +155,6 @@ void TestWindow::fixedDialogFrame()
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
 }
 
-void TestWindow::icon()
-{
-    const QImage image = m_window->windowIcon().pixmap(16, 16).toImage();
-    QCOMPARE(image.size(), QSize(16, 16));
-    QCOMPARE(image.pixelColor(7, 7), QColor(255, 0, 0));
-    QCOMPARE(image.pixelColor(0, 0).alpha(), 0);
-    QCOMPARE(image.pixelColor(15, 15).alpha(), 0);
-}
-
 void TestWindow::loadRunsBeforeShow()
 {
     auto *swatch = control<Swatch>("picKleur");
@@ -266,7 +257,7 @@ void TestWindow::closingEndsEventLoop()
         else
             m_window->windowHandle()->close();
     });
-    QTimer::singleShot(5000, qApp, [] { QApplication::exit(99); });
+    const LoopWatchdog watchdog;
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(!m_window->isVisible());
 }

@@ -22,8 +22,6 @@ public:
         std::unique_ptr<ColourChooser> chooser = {}, QWidget *parent = nullptr);
     ~KleurtjesWindow() override;
 
-    ColourChooser *dlgDialog() const { return m_dlgDialog.get(); }
-
     // Gives the window its first state; runs once, before the window is shown.
     void load();
 

@@ -8,7 +8,6 @@
 class Swatch : public QFrame
 {
     Q_OBJECT
-    Q_PROPERTY(int backColor READ backColor WRITE setBackColor)
 
 public:
     explicit Swatch(QWidget *parent = nullptr);
