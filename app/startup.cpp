@@ -35,9 +35,9 @@ QByteArray requestedDisplay(const QStringList &arguments)
     const qsizetype option = arguments.indexOf(QStringLiteral("-platform"));
     if (option >= 0 && option + 1 < arguments.size())
         return "het platform " + arguments.at(option + 1).toLocal8Bit();
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return "het platform " + qgetenv("QT_QPA_PLATFORM");
-    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return "het beeldscherm " + qgetenv("WAYLAND_DISPLAY");
     return "het beeldscherm " + qgetenv("DISPLAY");
 }
