@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/colourvalue.h"
+
 #include <QVariant>
 
 // The colour chooser the window owns: a modal dialog and the colour last confirmed in it.
@@ -10,6 +12,8 @@ public:
 
     // Opens the dialog modally; true when the user confirmed a colour, false on cancel.
     virtual bool ShowColor() = 0;
-    // The current colour, 0 (black) until the user confirms one.
+    // The current colour, 0 (black) until the user confirms one or it is set.
     virtual QVariant Color() const = 0;
+    // Makes value the current colour, so that the dialog opens on it next time.
+    virtual void setColor(ColourValue value) = 0;
 };

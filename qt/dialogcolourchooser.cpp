@@ -26,3 +26,8 @@ QVariant DialogColourChooser::Color() const
 {
     return m_color;
 }
+
+void DialogColourChooser::setColor(ColourValue value)
+{
+    m_color = value;
+}

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "qt/colourchooser.h"
 #include "core/colourvalue.h"
+#include "qt/colourchooser.h"
 
 #include <QPointer>
 
@@ -17,6 +17,7 @@ public:
 
     bool ShowColor() override;
     QVariant Color() const override;
+    void setColor(ColourValue value) override;
 
 private:
     QWidget *m_parent = nullptr;

@@ -1,14 +1,17 @@
 #include "qt/kleurtjeswindow.h"
 #include "ui_frmkleurtjes.h"
 
-#include "qt/handlerguard.h"
 #include "core/colourconversion.h"
 #include "qt/dialogcolourchooser.h"
+#include "qt/handlerguard.h"
 #include "qt/qtcolour.h"
+#include "qt/reasontip.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
+#include <QDropEvent>
+#include <QMimeData>
 
 namespace {
 
@@ -22,6 +25,16 @@ QFont dialogFont()
     return font;
 }
 
+// Long enough to read a short reason, short enough not to linger over the next action.
+constexpr int RefusalShownMs = 4000;
+
+QString actionText(std::string_view text)
+{
+    // A single & would mark a mnemonic and vanish from "&H00BBGGRR&".
+    return QString::fromUtf8(text.data(), qsizetype(text.size()))
+        .replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
 } // namespace
 
 KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget *parent)
@@ -33,6 +46,7 @@ KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget
         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(dialogFont());
     m_ui->setupUi(this);
+    setAcceptDrops(true);
 
     QFont numberFont = m_ui->lblNummer->font();
     numberFont.setStyleHint(QFont::SansSerif);
@@ -43,23 +57,67 @@ KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget
     connect(m_ui->cmdKleur, &QPushButton::clicked, this, &KleurtjesWindow::cmdKleurClicked);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &KleurtjesWindow::cmdOKClicked);
 
-    auto *copy = new QAction(QStringLiteral("Kopiëren"), this);
-    copy->setObjectName(QStringLiteral("actKopieren"));
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WindowShortcut);
-    connect(copy, &QAction::triggered, this, &KleurtjesWindow::copyNumber);
-    addAction(copy);
-    m_ui->lblNummer->addAction(copy);
+    for (const Notation notation : AllNotations) {
+        auto *copy = new QAction(actionText(copyCommandText(notation)), this);
+        connect(copy, &QAction::triggered, this, [this, notation] { this->copy(notation); });
+        m_ui->lblNummer->addAction(copy);
+        if (notation == Notation::Number) {
+            copy->setObjectName(QStringLiteral("actKopieren"));
+            copy->setShortcut(QKeySequence::Copy);
+            copy->setShortcutContext(Qt::WindowShortcut);
+            addAction(copy);
+        }
+    }
+    auto *separator = new QAction(this);
+    separator->setSeparator(true);
+    m_ui->lblNummer->addAction(separator);
+
+    auto *paste = new QAction(QStringLiteral("Plakken"), this);
+    paste->setObjectName(QStringLiteral("actPlakken"));
+    paste->setShortcut(QKeySequence::Paste);
+    paste->setShortcutContext(Qt::WindowShortcut);
+    connect(paste, &QAction::triggered, this, &KleurtjesWindow::paste);
+    addAction(paste);
+    m_ui->lblNummer->addAction(paste);
     m_ui->lblNummer->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 KleurtjesWindow::~KleurtjesWindow() = default;
 
-void KleurtjesWindow::load()
+void KleurtjesWindow::load(std::optional<ColourValue> start)
 {
-    guarded([this] {
-        m_ui->picKleur->setBackColor(White);
-        showNumberOfSwatch();
+    guarded([this, start] {
+        m_ui->picKleur->setBackColor(start.value_or(White));
+        if (start)
+            m_dlgDialog->setColor(*start);
+        showNumberOfSwatch(false);
+    });
+}
+
+ColourValue KleurtjesWindow::colour() const
+{
+    return m_ui->picKleur->backColor();
+}
+
+void KleurtjesWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Accepting or not is what sets the cursor while the drag hovers.
+    guarded([event] {
+        if (colourOf(event->mimeData()).colour)
+            event->acceptProposedAction();
+        else
+            event->ignore();
+    });
+}
+
+void KleurtjesWindow::dropEvent(QDropEvent *event)
+{
+    guarded([this, event] {
+        const ColourParser::Result result = colourOf(event->mimeData());
+        if (!result.colour)
+            return event->ignore();
+        event->acceptProposedAction();
+        takeColour(*result.colour);
     });
 }
 
@@ -69,8 +127,9 @@ void KleurtjesWindow::cmdKleurClicked()
         // A cancel leaves the swatch alone: the chooser's colour was never picked for it.
         if (!m_dlgDialog->ShowColor())
             return;
-        m_ui->picKleur->setBackColor(ColourConversion::toColourValue(toPropertyValue(m_dlgDialog->Color())));
-        showNumberOfSwatch();
+        m_ui->picKleur->setBackColor(
+            ColourConversion::toColourValue(toPropertyValue(m_dlgDialog->Color())));
+        showNumberOfSwatch(true);
     });
 }
 
@@ -79,13 +138,49 @@ void KleurtjesWindow::cmdOKClicked()
     guarded([this] { close(); });
 }
 
-void KleurtjesWindow::copyNumber()
+void KleurtjesWindow::copy(Notation notation)
 {
-    guarded([this] { QGuiApplication::clipboard()->setText(m_ui->lblNummer->text()); });
+    guarded([this, notation] {
+        QGuiApplication::clipboard()->setText(
+            QString::fromStdString(formatColour(colour(), notation)));
+    });
+}
+
+void KleurtjesWindow::paste()
+{
+    guarded([this] {
+        const ColourParser::Result result = colourOf(QGuiApplication::clipboard()->mimeData());
+        if (result.colour)
+            takeColour(*result.colour);
+        else
+            refuse(result.reason);
+    });
+}
+
+// A colour from outside the dialog: the dialog opens on it next time, as on one confirmed.
+void KleurtjesWindow::takeColour(ColourValue value)
+{
+    m_ui->picKleur->setBackColor(value);
+    m_dlgDialog->setColor(value);
+    showNumberOfSwatch(true);
+    if (m_reasonTip)
+        m_reasonTip->hide();
+}
+
+// Not a modal box: the user only has to try again.
+void KleurtjesWindow::refuse(const std::string &reason)
+{
+    QApplication::beep();
+    // Built on first use: most runs never need it, and every widget costs start-up time.
+    if (!m_reasonTip)
+        m_reasonTip = new ReasonTip(this);
+    m_reasonTip->showBelow(m_ui->lblNummer, QString::fromStdString(reason), RefusalShownMs);
 }
 
 // The number always comes from the swatch, so what is shown is what is painted.
-void KleurtjesWindow::showNumberOfSwatch()
+void KleurtjesWindow::showNumberOfSwatch(bool announce)
 {
-    m_ui->lblNummer->setText(colourNumberText(m_ui->picKleur->backColor()));
+    const ColourValue value = colour();
+    m_ui->lblNummer->setNumber(colourNumberText(value), announce);
+    m_ui->lblNummer->setToolTip(QString::fromStdString(notationsText(value)));
 }

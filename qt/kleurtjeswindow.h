@@ -1,17 +1,23 @@
 #pragma once
 
+#include "core/colournotation.h"
+#include "core/colourvalue.h"
 #include "qt/colourchooser.h"
 
 #include <QWidget>
 
 #include <memory>
+#include <optional>
+#include <string>
+
+class ReasonTip;
 
 namespace Ui {
 class frmKleurtjes;
 }
 
 // frmKleurtjes: the swatch, its colour number and the two buttons, with the handlers
-// that connect them to the colour chooser.
+// that connect them to the colour chooser, the clipboard and drag and drop.
 class KleurtjesWindow : public QWidget
 {
     Q_OBJECT
@@ -22,15 +28,27 @@ public:
         std::unique_ptr<ColourChooser> chooser = {}, QWidget *parent = nullptr);
     ~KleurtjesWindow() override;
 
-    // Gives the window its first state; runs once, before the window is shown.
-    void load();
+    // Gives the window its first state, white unless a start colour is given; runs once,
+    // before the window is shown.
+    void load(std::optional<ColourValue> start = {});
+
+    // The colour the swatch shows.
+    ColourValue colour() const;
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void cmdKleurClicked();
     void cmdOKClicked();
-    void copyNumber();
-    void showNumberOfSwatch();
+    void copy(Notation notation);
+    void paste();
+    void takeColour(ColourValue value);
+    void refuse(const std::string &reason);
+    void showNumberOfSwatch(bool announce);
 
     std::unique_ptr<Ui::frmKleurtjes> m_ui;
     std::unique_ptr<ColourChooser> m_dlgDialog;
+    ReasonTip *m_reasonTip = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "core/colournumber.h"
 
+#include <QMimeData>
 #include <QVariant>
 
 ColourValue colourValue(const QColor &colour)
@@ -45,4 +46,20 @@ PropertyValue toPropertyValue(const QVariant &value)
 QString colourNumberText(ColourValue value)
 {
     return QString::fromStdString(colourNumber(value));
+}
+
+ColourParser::Result colourOf(const QMimeData *data)
+{
+    if (data && data->hasColor()) {
+        const QColor colour = qvariant_cast<QColor>(data->colorData());
+        if (colour.isValid())
+            return { colourValue(colour), {} };
+    }
+    const QString text = data ? data->text() : QString();
+    // One character more than the parser takes is enough for it to refuse the rest unread.
+    const QByteArray start
+        = QStringView(text)
+              .first(std::min<qsizetype>(text.size(), ColourParser::MaxLength + 1))
+              .toUtf8();
+    return ColourParser::parse(std::string_view(start.constData(), std::size_t(start.size())));
 }

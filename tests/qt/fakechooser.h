@@ -24,6 +24,7 @@ public:
     }
 
     QVariant Color() const override { return m_color; }
+    void setColor(ColourValue value) override { m_color = value; }
 
     int shown = 0;
     std::optional<RuntimeError> failure;

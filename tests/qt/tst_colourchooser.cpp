@@ -1,10 +1,11 @@
-#include "qt/fatalerror.h"
-#include "qt/qttranslation.h"
 #include "fakechooser.h"
 #include "modalanswer.h"
+#include "qt/fatalerror.h"
 #include "qt/kleurtjeswindow.h"
+#include "qt/qttranslation.h"
 #include "qt/swatch.h"
 
+#include <QClipboard>
 #include <QColorDialog>
 #include <QLabel>
 #include <QLocale>
@@ -27,6 +28,7 @@ private slots:
     void cancelFirstChangesNothing();
     void cancelKeepsConfirmedColour();
     void reopenSelectsLastConfirmed();
+    void opensOnPastedColour();
     void dialogIsModalAndReused();
     void chooserFailureIsFatal_data();
     void chooserFailureIsFatal();
@@ -144,6 +146,23 @@ void TestColourChooser::reopenSelectsLastConfirmed()
     QCOMPARE(reopened, QColor(18, 52, 86));
 }
 
+void TestColourChooser::opensOnPastedColour()
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("&H563412&"));
+    QTest::keyClick(m_window.get(), Qt::Key_V, Qt::ControlModifier);
+
+    QColor opened;
+    {
+        const ModalAnswer<QColorDialog> answer([&opened](QColorDialog *dialog) {
+            opened = dialog->currentColor();
+            dialog->reject();
+        });
+        clickKleur();
+    }
+    QCOMPARE(opened, QColor(18, 52, 86));
+    QCOMPARE(number(), QStringLiteral("5649426"));
+}
+
 void TestColourChooser::dialogIsModalAndReused()
 {
     QList<QColorDialog *> seen;
@@ -175,7 +194,8 @@ void TestColourChooser::chooserFailureIsFatal_data()
                                   << int(RuntimeError::InvalidPropertyValue);
     QTest::newRow("negative") << QVariant(-1) << false << int(RuntimeError::InvalidPropertyValue);
     QTest::newRow("bool") << QVariant(true) << false << int(RuntimeError::TypeMismatch);
-    QTest::newRow("colour") << QVariant(QColor(Qt::red)) << false << int(RuntimeError::TypeMismatch);
+    QTest::newRow("colour") << QVariant(QColor(Qt::red)) << false
+                            << int(RuntimeError::TypeMismatch);
 }
 
 void TestColourChooser::chooserFailureIsFatal()
