@@ -4,6 +4,7 @@
 #include "core/projectrecord.h"
 #include "qt/qttranslation.h"
 #include "qt/kleurtjeswindow.h"
+#include "qt/startoptions.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -46,6 +47,11 @@ QByteArray requestedDisplay(const QStringList &arguments)
 
 int Startup::run(int &argc, char **argv)
 {
+    // Help, version and mistakes are answered before anything looks for a display.
+    const CommandLine::Result options = StartOptions::read(argc, argv);
+    if (options.exitStatus)
+        return StartOptions::answer(options);
+
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -67,11 +73,14 @@ int Startup::run(int &argc, char **argv)
     const QtTranslation translation { QLocale() };
 
     KleurtjesWindow window;
-    window.load();
+    window.load(options.startColour);
     if (FatalError::reported())
         return FatalError::ExitStatus;
     window.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    if (options.print && status == 0)
+        StartOptions::print(window.colour());
+    return status;
 }
 
 bool Startup::hasDisplay(const QProcessEnvironment &environment, const QStringList &arguments)

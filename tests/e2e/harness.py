@@ -147,11 +147,12 @@ class App:
         self.x = session.x
         number = len(session._apps)
         stderr_path = os.path.join(session.directory, f"app{number}.stderr")
-        with open(stderr_path, "wb") as stderr:
+        self._stdout_path = os.path.join(session.directory, f"app{number}.stdout")
+        with open(stderr_path, "wb") as stderr, open(self._stdout_path, "wb") as stdout:
             self.started = time.monotonic()
             self.process = subprocess.Popen(
                 command, env=session.environment(), cwd=session.directory,
-                stdin=subprocess.DEVNULL, stdout=stderr, stderr=stderr,
+                stdin=subprocess.DEVNULL, stdout=stdout, stderr=stderr,
                 preexec_fn=_die_with_parent)
         self.pid = self.process.pid
 
@@ -206,6 +207,11 @@ class App:
         self.x.key("Return")
         self.closed(dialog)
         self.wait_swatch(main, colour, probe)
+
+    def output(self):
+        """What the program wrote to standard output so far."""
+        with open(self._stdout_path, "rb") as stdout:
+            return stdout.read().decode()
 
     def wait_exit(self, timeout=STEP_TIMEOUT):
         """The exit status; raises if the program is still running after timeout seconds."""

@@ -2,7 +2,7 @@
 
 import unittest
 
-from harness import HEIGHT, TITLE, WIDTH, Session
+from harness import HEIGHT, TITLE, WIDTH, Session, binary
 
 WHITE = (255, 255, 255)
 
@@ -122,6 +122,19 @@ class Keyboard(unittest.TestCase):
         self.x.key("space")
         dialog = self.app.dialog(self.window)
         self.app.confirm_colour(self.window, dialog, (18, 52, 86))
+
+
+class CommandLine(unittest.TestCase):
+    def test_start_colour_shown_and_printed_at_the_end(self):
+        with Session() as session:
+            # Blue first: &H563412& is red 0x12, green 0x34, blue 0x56.
+            app = session.start([binary(), "--print", "&H563412&"])
+            window = app.main_window()
+            app.wait_swatch(window, (18, 52, 86))
+            self.assertEqual(app.output(), "")
+            session.x.key("Return")
+            self.assertEqual(app.wait_exit(), 0)
+            self.assertEqual(app.output(), "5649426\n")
 
 
 class Closing(unittest.TestCase):

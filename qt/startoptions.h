@@ -1,0 +1,18 @@
+#pragma once
+
+#include "core/colourvalue.h"
+#include "core/commandline.h"
+
+// The command line as the Qt front end reads it: before QApplication, which needs a display,
+// and passing over Qt's own options, which QApplication then takes from argv itself.
+class StartOptions
+{
+public:
+    static CommandLine::Result read(int argc, char **argv);
+
+    // Writes the answer of a result that ends the program at once; returns its exit status.
+    static int answer(const CommandLine::Result &result);
+
+    // For --print: the number of the colour shown, on standard output.
+    static void print(ColourValue value);
+};
