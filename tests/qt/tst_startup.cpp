@@ -1,86 +1,222 @@
+#include "qt/displaycheck.h"
 #include "qt/startup.h"
+#include "xvfbserver.h"
 
+#include <QFile>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSize>
 #include <QTest>
+
+#include <sys/prctl.h>
+
+#include <csignal>
+#include <optional>
 
 class TestStartup : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void hasDisplay_data();
-    void hasDisplay();
-    void withoutDisplayExitsCleanly_data();
-    void withoutDisplayExitsCleanly();
+    void displayCheck_data();
+    void displayCheck();
+    void hostileStart_data();
+    void hostileStart();
 };
 
-void TestStartup::hasDisplay_data()
+void TestStartup::displayCheck_data()
 {
     QTest::addColumn<QStringList>("variables");
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("expected");
+    QTest::addColumn<QStringList>("missing");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<QString>("failure");
 
     const QStringList none;
     const QStringList plain { "tintenwijzer" };
-    QTest::newRow("nothing") << none << plain << false;
-    QTest::newRow("empty DISPLAY") << QStringList { "DISPLAY=" } << plain << false;
-    QTest::newRow("X11") << QStringList { "DISPLAY=:0" } << plain << true;
-    QTest::newRow("Wayland") << QStringList { "WAYLAND_DISPLAY=wayland-0" } << plain << true;
-    QTest::newRow("forced platform")
-        << QStringList { "QT_QPA_PLATFORM=offscreen" } << plain << true;
+    QTest::newRow("nothing") << none << plain << none << false << QString();
+    QTest::newRow("empty DISPLAY")
+        << QStringList { "DISPLAY=" } << plain << none << false << QString();
+    QTest::newRow("X11") << QStringList { "DISPLAY=:0" } << plain << none << true
+                         << "kan het beeldscherm :0 niet openen";
+    QTest::newRow("Wayland") << QStringList { "WAYLAND_DISPLAY=wayland-0" } << plain << none << true
+                             << "kan het beeldscherm wayland-0 niet openen";
+    QTest::newRow("forced platform") << QStringList { "QT_QPA_PLATFORM=offscreen" } << plain << none
+                                     << true << "kan het platform offscreen niet openen";
     QTest::newRow("platform argument")
-        << none << QStringList { "tintenwijzer", "-platform", "offscreen" } << true;
+        << none << QStringList { "tintenwijzer", "-platform", "offscreen" } << none << true
+        << "kan het platform offscreen niet openen";
     QTest::newRow("unrelated") << QStringList { "HOME=/root", "XDG_SESSION_TYPE=x11" } << plain
-                               << false;
+                               << none << false << QString();
+    QTest::newRow("-display") << none << QStringList { "tintenwijzer", "-display", ":3" } << none
+                              << true << "kan het beeldscherm :3 niet openen";
+    QTest::newRow("--display beside DISPLAY")
+        << QStringList { "DISPLAY=:0" } << QStringList { "tintenwijzer", "--display", ":999" }
+        << none << true << "kan het beeldscherm :999 niet openen";
+    QTest::newRow("bare -display")
+        << none << QStringList { "tintenwijzer", "-display" } << none << false << QString();
+    QTest::newRow("bare -platform")
+        << none << QStringList { "tintenwijzer", "-platform" } << none << false << QString();
+    QTest::newRow("--platform xcb") << none << QStringList { "tintenwijzer", "--platform", "xcb" }
+                                    << none << true << "kan het platform xcb niet openen";
+    QTest::newRow("argument before variable")
+        << QStringList { "QT_QPA_PLATFORM=bogus", "DISPLAY=:2" }
+        << QStringList { "tintenwijzer", "-platform", "xcb" } << none << true
+        << "kan het beeldscherm :2 niet openen";
+    QTest::newRow("Wayland and X")
+        << QStringList { "WAYLAND_DISPLAY=wayland-1", "DISPLAY=:0" } << plain << none << true
+        << "kan het beeldscherm wayland-1 en het beeldscherm :0 niet openen";
+    QTest::newRow("platform list")
+        << QStringList { "QT_QPA_PLATFORM=wayland;xcb:nograb", "DISPLAY=:0" } << plain << none
+        << true << "kan het beeldscherm wayland-0 en het beeldscherm :0 niet openen";
+    QTest::newRow("no Wayland plugin, X")
+        << QStringList { "WAYLAND_DISPLAY=wayland-1", "DISPLAY=:0" } << plain
+        << QStringList { "wayland" } << true
+        << "geen Qt-plug-in voor het platform wayland (Debian-pakket qt6-wayland); kan het "
+           "beeldscherm :0 niet openen";
+    QTest::newRow("no Wayland plugin, no X")
+        << QStringList { "XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0" } << plain
+        << QStringList { "wayland" } << true
+        << "geen Qt-plug-in voor het platform wayland (Debian-pakket qt6-wayland)";
 }
 
-void TestStartup::hasDisplay()
+void TestStartup::displayCheck()
 {
     QFETCH(QStringList, variables);
     QFETCH(QStringList, arguments);
-    QFETCH(bool, expected);
+    QFETCH(QStringList, missing);
+    QFETCH(bool, found);
+    QFETCH(QString, failure);
 
     QProcessEnvironment environment;
     for (const QString &variable : variables)
         environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
-    QCOMPARE(Startup::hasDisplay(environment, arguments), expected);
+    const DisplayCheck check(environment, arguments);
+    QCOMPARE(check.found(), found);
+    if (found)
+        QCOMPARE(check.failure(missing), QStringLiteral("tintenwijzer: ") + failure);
 }
 
-void TestStartup::withoutDisplayExitsCleanly_data()
+void TestStartup::hostileStart_data()
 {
-    QTest::addColumn<QString>("variable");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QSize>("window");
 
-    QTest::newRow("none") << QString() << "geen beeldscherm gevonden";
-    QTest::newRow("unreachable") << "DISPLAY=:4711" << "kan het beeldscherm :4711 niet openen";
-    QTest::newRow("unknown platform") << "QT_QPA_PLATFORM=bogus"
-                                      << "kan het platform bogus niet openen";
+    // $X stands for the row's own X server, at the given depth; without a window, the program
+    // must end with the line.
+    const QStringList none;
+    const QSize ends;
+    const QSize normal(314, 248);
+    QTest::newRow("none") << none << none << 0 << "geen beeldscherm gevonden" << ends;
+    QTest::newRow("unreachable") << QStringList { "DISPLAY=:4711" } << none << 0
+                                 << "kan het beeldscherm :4711 niet openen" << ends;
+    QTest::newRow("unknown platform") << QStringList { "QT_QPA_PLATFORM=bogus" } << none << 0
+                                      << "kan het platform bogus niet openen" << ends;
+    QTest::newRow("no framebuffer") << QStringList { "QT_QPA_PLATFORM=linuxfb:fb=/dev/nonexistent" }
+                                    << none << 0 << "kan het platform linuxfb niet openen" << ends;
+    QTest::newRow("-display alone")
+        << none << QStringList { "-display", "$X" } << 24 << QString() << normal;
+    QTest::newRow("-display beside DISPLAY")
+        << QStringList { "DISPLAY=$X" } << QStringList { "-display", ":4712" } << 24
+        << "kan het beeldscherm :4712 niet openen" << ends;
+    QTest::newRow("--platform xcb") << none << QStringList { "--platform", "xcb" } << 0
+                                    << "kan het platform xcb niet openen" << ends;
+    QTest::newRow("bare -platform")
+        << none << QStringList { "-platform" } << 0 << "geen beeldscherm gevonden" << ends;
+    QTest::newRow("no Wayland plugin")
+        << QStringList { "WAYLAND_DISPLAY=wayland-0" } << none << 0
+        << "geen Qt-plug-in voor het platform wayland (Debian-pakket qt6-wayland)" << ends;
+    QTest::newRow("no Wayland plugin, X unreachable")
+        << QStringList { "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:4711" } << none << 0
+        << "geen Qt-plug-in voor het platform wayland (Debian-pakket qt6-wayland); kan het "
+           "beeldscherm :4711 niet openen"
+        << ends;
+    QTest::newRow("8-bit X server")
+        << QStringList { "DISPLAY=$X" } << none << 8
+        << "het beeldscherm $X kan met een kleurdiepte van 8 bits geen kleuren tonen" << ends;
 }
 
-// Qt's own answer to a display it cannot open is an abort with a core dump.
-void TestStartup::withoutDisplayExitsCleanly()
+// The size of the program's window once X has mapped it; empty if it never does.
+static QSize mappedWindow(const QString &display, QProcess &program)
 {
-    QFETCH(QString, variable);
-    QFETCH(QString, message);
+    const QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired() && !program.waitForFinished(100)) {
+        QProcess info;
+        info.start(QStringLiteral("xwininfo"),
+            { QStringLiteral("-display"), display, QStringLiteral("-name"),
+                QStringLiteral("Tintenwijzer") });
+        info.waitForFinished(5000);
+        const QString text = QString::fromLocal8Bit(info.readAllStandardOutput());
+        if (!text.contains(QStringLiteral("Map State: IsViewable")))
+            continue;
+        const auto field = [&text](const char *name) {
+            return text.section(QLatin1String(name), 1, 1).section(u'\n', 0, 0).toInt();
+        };
+        return { field("Width:"), field("Height:") };
+    }
+    return {};
+}
+
+// Qt's own answer to a display or platform it cannot open is an abort with a core dump.
+void TestStartup::hostileStart()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, depth);
+    QFETCH(QString, line);
+    QFETCH(QSize, window);
+
+    if (line.contains(QStringLiteral("qt6-wayland"))
+        && QFile::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath)
+            + QStringLiteral("/platforms/libqwayland-generic.so")))
+        QSKIP("Qt's Wayland plugin is installed here");
+
+    std::optional<XvfbServer> server;
+    if (depth > 0) {
+        server.emplace(depth);
+        QVERIFY2(!server->name().isEmpty(), "Xvfb did not start");
+    }
+    const QString display = server ? server->name() : QString();
+    const auto onDisplay
+        = [&display](QString text) { return text.replace(QStringLiteral("$X"), display); };
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+    for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE",
+             "QT_SCALE_FACTOR", "QT_FONT_DPI" })
         environment.remove(QLatin1String(name));
-    if (!variable.isEmpty())
-        environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+    for (const QString &variable : variables)
+        environment.insert(variable.section(u'=', 0, 0), onDisplay(variable.section(u'=', 1)));
+    QStringList programArguments;
+    for (const QString &argument : arguments)
+        programArguments << onDisplay(argument);
 
     QProcess program;
     program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(TINTENWIJZER_BINARY), {});
-    QVERIFY(program.waitForFinished(20000));
+    program.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    program.start(QStringLiteral(TINTENWIJZER_BINARY), programArguments);
+
+    if (window.isValid()) {
+        const QSize mapped = mappedWindow(display, program);
+        program.kill();
+        program.waitForFinished();
+        QCOMPARE(mapped, window);
+    } else {
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), Startup::NoDisplayStatus);
+    }
 
     const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), Startup::NoDisplayStatus);
-    QVERIFY2(errors.contains(QStringLiteral("tintenwijzer: ") + message), qPrintable(errors));
+    const QString ours
+        = line.isEmpty() ? QString() : QStringLiteral("tintenwijzer: ") + onDisplay(line);
+    QVERIFY2(errors.contains(ours), qPrintable(errors));
+    QCOMPARE(errors.count(QStringLiteral("tintenwijzer: ")), line.isEmpty() ? 0 : 1);
     QVERIFY(!errors.contains(QStringLiteral("Reinstalling")));
-    if (variable.isEmpty())
+    if (line.startsWith(QStringLiteral("geen beeldscherm")))
         QCOMPARE(errors.count(u'\n'), 1);
 }
 
