@@ -5,6 +5,7 @@
 #include "qt/fatalerror.h"
 #include "qt/kleurtjeswindow.h"
 #include "qt/qttranslation.h"
+#include "qt/scalecheck.h"
 #include "qt/startwatch.h"
 
 #include <QApplication>
@@ -42,6 +43,7 @@ int Startup::run(int &argc, char **argv)
             stderr);
         return NoDisplayStatus;
     }
+    ScaleCheck::sanitise();
 
     StartWatch watch(display);
     QApplication app(argc, argv);

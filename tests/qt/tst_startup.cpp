@@ -111,6 +111,7 @@ void TestStartup::hostileStart_data()
     const QStringList none;
     const QSize ends;
     const QSize normal(314, 248);
+    const QString ignored = QStringLiteral("QT_SCALE_FACTOR genegeerd: geen getal van 0,25 tot 8");
     QTest::newRow("none") << none << none << 0 << "geen beeldscherm gevonden" << ends;
     QTest::newRow("unreachable") << QStringList { "DISPLAY=:4711" } << none << 0
                                  << "kan het beeldscherm :4711 niet openen" << ends;
@@ -127,6 +128,19 @@ void TestStartup::hostileStart_data()
                                     << "kan het platform xcb niet openen" << ends;
     QTest::newRow("bare -platform")
         << none << QStringList { "-platform" } << 0 << "geen beeldscherm gevonden" << ends;
+    QTest::newRow("scale 0.0001") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=0.0001" } << none
+                                  << 24 << ignored << normal;
+    QTest::newRow("scale nan") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=nan" } << none << 24
+                               << ignored << normal;
+    QTest::newRow("scale -1") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=-1" } << none << 24
+                              << ignored << normal;
+    QTest::newRow("scale 1000") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=1000" } << none
+                                << 24 << ignored << normal;
+    QTest::newRow("font dpi 100000")
+        << QStringList { "DISPLAY=$X", "QT_FONT_DPI=100000" } << none << 24
+        << "QT_FONT_DPI genegeerd: geen getal van 24 tot 960" << normal;
+    QTest::newRow("scale 2 kept") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=2" } << none << 24
+                                  << QString() << QSize(628, 496);
     QTest::newRow("no Wayland plugin")
         << QStringList { "WAYLAND_DISPLAY=wayland-0" } << none << 0
         << "geen Qt-plug-in voor het platform wayland (Debian-pakket qt6-wayland)" << ends;
@@ -161,7 +175,8 @@ static QSize mappedWindow(const QString &display, QProcess &program)
     return {};
 }
 
-// Qt's own answer to a display or platform it cannot open is an abort with a core dump.
+// Qt's own answer to a display or platform it cannot open, or to a scale it cannot use, is an
+// abort with a core dump, a window that never shows or one of 32767 pixels square.
 void TestStartup::hostileStart()
 {
     QFETCH(QStringList, variables);
