@@ -106,17 +106,18 @@ QString DisplayCheck::failure(const QStringList &missingPlugins) const
 
 QString DisplayCheck::screenProblem() const
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return failure();
-    if (screen->depth() >= MinimumDepth)
-        return {};
-
     Attempt opened { QGuiApplication::platformName(), QString() };
     for (const Attempt &attempt : m_attempts) {
-        if (attempt.platform == opened.platform)
+        if (attempt.platform == opened.platform) {
             opened = attempt;
+            break;
+        }
     }
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return QStringLiteral("tintenwijzer: kan %1 niet openen").arg(describe(opened));
+    if (screen->depth() >= MinimumDepth)
+        return {};
     return QStringLiteral("tintenwijzer: %1 kan met een kleurdiepte van %2 bits geen kleuren tonen")
         .arg(describe(opened))
         .arg(screen->depth());

@@ -28,7 +28,7 @@ void ScaleCheck::sanitise()
         if (qEnvironmentVariableIsEmpty(limit.variable))
             continue;
         bool ok = false;
-        const double value = qgetenv(limit.variable).trimmed().toDouble(&ok);
+        const double value = qgetenv(limit.variable).toDouble(&ok);
         if (ok && std::isfinite(value) && value >= limit.lowest && value <= limit.highest)
             continue;
         std::fprintf(
