@@ -19,83 +19,44 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private slots:
-    void displayCheck_data();
-    void displayCheck();
+    void hasDisplay_data();
+    void hasDisplay();
     void hostileStart_data();
     void hostileStart();
 };
 
-void TestStartup::displayCheck_data()
+void TestStartup::hasDisplay_data()
 {
     QTest::addColumn<QStringList>("variables");
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QStringList>("missing");
-    QTest::addColumn<bool>("found");
-    QTest::addColumn<QString>("failure");
+    QTest::addColumn<bool>("expected");
 
     const QStringList none;
     const QStringList plain { "tintenwijzer" };
-    QTest::newRow("nothing") << none << plain << none << false << QString();
-    QTest::newRow("empty DISPLAY")
-        << QStringList { "DISPLAY=" } << plain << none << false << QString();
-    QTest::newRow("X11") << QStringList { "DISPLAY=:0" } << plain << none << true
-                         << "kan het beeldscherm :0 niet openen";
-    QTest::newRow("Wayland") << QStringList { "WAYLAND_DISPLAY=wayland-0" } << plain << none << true
-                             << "kan het beeldscherm wayland-0 niet openen";
-    QTest::newRow("forced platform") << QStringList { "QT_QPA_PLATFORM=offscreen" } << plain << none
-                                     << true << "kan het platform offscreen niet openen";
+    QTest::newRow("nothing") << none << plain << false;
+    QTest::newRow("empty DISPLAY") << QStringList { "DISPLAY=" } << plain << false;
+    QTest::newRow("X11") << QStringList { "DISPLAY=:0" } << plain << true;
+    QTest::newRow("Wayland") << QStringList { "WAYLAND_DISPLAY=wayland-0" } << plain << true;
+    QTest::newRow("forced platform")
+        << QStringList { "QT_QPA_PLATFORM=offscreen" } << plain << true;
     QTest::newRow("platform argument")
-        << none << QStringList { "tintenwijzer", "-platform", "offscreen" } << none << true
-        << "kan het platform offscreen niet openen";
+        << none << QStringList { "tintenwijzer", "-platform", "offscreen" } << true;
     QTest::newRow("unrelated") << QStringList { "HOME=/root", "XDG_SESSION_TYPE=x11" } << plain
-                               << none << false << QString();
-    QTest::newRow("-display") << none << QStringList { "tintenwijzer", "-display", ":3" } << none
-                              << true << "kan het beeldscherm :3 niet openen";
-    QTest::newRow("--display beside DISPLAY")
-        << QStringList { "DISPLAY=:0" } << QStringList { "tintenwijzer", "--display", ":999" }
-        << none << true << "kan het beeldscherm :999 niet openen";
-    QTest::newRow("bare -display")
-        << none << QStringList { "tintenwijzer", "-display" } << none << false << QString();
-    QTest::newRow("bare -platform")
-        << none << QStringList { "tintenwijzer", "-platform" } << none << false << QString();
-    QTest::newRow("--platform xcb") << none << QStringList { "tintenwijzer", "--platform", "xcb" }
-                                    << none << true << "kan het platform xcb niet openen";
-    QTest::newRow("argument before variable")
-        << QStringList { "QT_QPA_PLATFORM=bogus", "DISPLAY=:2" }
-        << QStringList { "tintenwijzer", "-platform", "xcb" } << none << true
-        << "kan het beeldscherm :2 niet openen";
-    QTest::newRow("Wayland and X")
-        << QStringList { "WAYLAND_DISPLAY=wayland-1", "DISPLAY=:0" } << plain << none << true
-        << "kan het beeldscherm wayland-1 en het beeldscherm :0 niet openen";
-    QTest::newRow("platform list")
-        << QStringList { "QT_QPA_PLATFORM=wayland;xcb:nograb", "DISPLAY=:0" } << plain << none
-        << true << "kan het beeldscherm wayland-0 en het beeldscherm :0 niet openen";
-    QTest::newRow("no Wayland plugin, X")
-        << QStringList { "WAYLAND_DISPLAY=wayland-1", "DISPLAY=:0" } << plain
-        << QStringList { "wayland" } << true
-        << "geen Qt-plug-in voor het platform wayland (Debian-pakket qt6-wayland); kan het "
-           "beeldscherm :0 niet openen";
-    QTest::newRow("no Wayland plugin, no X")
-        << QStringList { "XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0" } << plain
-        << QStringList { "wayland" } << true
-        << "geen Qt-plug-in voor het platform wayland (Debian-pakket qt6-wayland)";
+                               << false;
+    QTest::newRow("-display") << none << QStringList { "tintenwijzer", "-display", ":3" } << true;
+    QTest::newRow("bare -platform") << none << QStringList { "tintenwijzer", "-platform" } << false;
 }
 
-void TestStartup::displayCheck()
+void TestStartup::hasDisplay()
 {
     QFETCH(QStringList, variables);
     QFETCH(QStringList, arguments);
-    QFETCH(QStringList, missing);
-    QFETCH(bool, found);
-    QFETCH(QString, failure);
+    QFETCH(bool, expected);
 
     QProcessEnvironment environment;
     for (const QString &variable : variables)
         environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
-    const DisplayCheck check(environment, arguments);
-    QCOMPARE(check.found(), found);
-    if (found)
-        QCOMPARE(check.failure(missing), QStringLiteral("tintenwijzer: ") + failure);
+    QCOMPARE(DisplayCheck(environment, arguments).found(), expected);
 }
 
 void TestStartup::hostileStart_data()
@@ -126,14 +87,8 @@ void TestStartup::hostileStart_data()
         << "kan het beeldscherm :4712 niet openen" << ends;
     QTest::newRow("--platform xcb") << none << QStringList { "--platform", "xcb" } << 0
                                     << "kan het platform xcb niet openen" << ends;
-    QTest::newRow("bare -platform")
-        << none << QStringList { "-platform" } << 0 << "geen beeldscherm gevonden" << ends;
-    QTest::newRow("scale 0.0001") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=0.0001" } << none
-                                  << 24 << ignored << normal;
     QTest::newRow("scale nan") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=nan" } << none << 24
                                << ignored << normal;
-    QTest::newRow("scale -1") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=-1" } << none << 24
-                              << ignored << normal;
     QTest::newRow("scale 1000") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=1000" } << none
                                 << 24 << ignored << normal;
     QTest::newRow("font dpi 100000")
@@ -149,6 +104,9 @@ void TestStartup::hostileStart_data()
         << "geen Qt-plug-in voor het platform wayland (Debian-pakket qt6-wayland); kan het "
            "beeldscherm :4711 niet openen"
         << ends;
+    QTest::newRow("two platforms")
+        << QStringList { "QT_QPA_PLATFORM=bogus;xcb", "DISPLAY=:4711" } << none << 0
+        << "kan het platform bogus en het beeldscherm :4711 niet openen" << ends;
     QTest::newRow("8-bit X server")
         << QStringList { "DISPLAY=$X" } << none << 8
         << "het beeldscherm $X kan met een kleurdiepte van 8 bits geen kleuren tonen" << ends;
@@ -161,8 +119,7 @@ static QSize mappedWindow(const QString &display, QProcess &program)
     while (!deadline.hasExpired() && !program.waitForFinished(100)) {
         QProcess info;
         info.start(QStringLiteral("xwininfo"),
-            { QStringLiteral("-display"), display, QStringLiteral("-name"),
-                QStringLiteral("Tintenwijzer") });
+            QStringLiteral("-display %1 -name Tintenwijzer").arg(display).split(u' '));
         info.waitForFinished(5000);
         const QString text = QString::fromLocal8Bit(info.readAllStandardOutput());
         if (!text.contains(QStringLiteral("Map State: IsViewable")))
@@ -193,26 +150,24 @@ void TestStartup::hostileStart()
     std::optional<XvfbServer> server;
     if (depth > 0) {
         server.emplace(depth);
-        QVERIFY2(!server->name().isEmpty(), "Xvfb did not start");
+        QVERIFY2(!server->name.isEmpty(), "Xvfb did not start");
     }
-    const QString display = server ? server->name() : QString();
-    const auto onDisplay
-        = [&display](QString text) { return text.replace(QStringLiteral("$X"), display); };
+    const QString display = server ? server->name : QString();
+    variables.replaceInStrings(QStringLiteral("$X"), display);
+    arguments.replaceInStrings(QStringLiteral("$X"), display);
+    line.replace(QStringLiteral("$X"), display);
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE",
              "QT_SCALE_FACTOR", "QT_FONT_DPI" })
         environment.remove(QLatin1String(name));
     for (const QString &variable : variables)
-        environment.insert(variable.section(u'=', 0, 0), onDisplay(variable.section(u'=', 1)));
-    QStringList programArguments;
-    for (const QString &argument : arguments)
-        programArguments << onDisplay(argument);
+        environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
 
     QProcess program;
     program.setProcessEnvironment(environment);
     program.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    program.start(QStringLiteral(TINTENWIJZER_BINARY), programArguments);
+    program.start(QStringLiteral(TINTENWIJZER_BINARY), arguments);
 
     if (window.isValid()) {
         const QSize mapped = mappedWindow(display, program);
@@ -226,8 +181,7 @@ void TestStartup::hostileStart()
     }
 
     const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
-    const QString ours
-        = line.isEmpty() ? QString() : QStringLiteral("tintenwijzer: ") + onDisplay(line);
+    const QString ours = line.isEmpty() ? QString() : QStringLiteral("tintenwijzer: ") + line;
     QVERIFY2(errors.contains(ours), qPrintable(errors));
     QCOMPARE(errors.count(QStringLiteral("tintenwijzer: ")), line.isEmpty() ? 0 : 1);
     QVERIFY(!errors.contains(QStringLiteral("Reinstalling")));

@@ -2,49 +2,41 @@
 
 #include <QDeadlineTimer>
 #include <QProcess>
-#include <QString>
 
 #include <sys/prctl.h>
 
 #include <csignal>
 
-// An X server of the test's own at a given colour depth, gone with the object.
+// An X server of the test's own at a given colour depth, gone with the object. -displayfd lets
+// it pick a free display, so that parallel runs never collide.
 class XvfbServer
 {
 public:
     explicit XvfbServer(int depth)
     {
-        // -displayfd lets the server pick a free display, so parallel runs never collide.
         m_process.setStandardErrorFile(QProcess::nullDevice());
         m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         m_process.start(QStringLiteral("Xvfb"),
-            { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                QStringLiteral("0"), QStringLiteral("1024x768x%1").arg(depth),
-                QStringLiteral("-dpi"), QStringLiteral("96"), QStringLiteral("-nolisten"),
-                QStringLiteral("tcp") });
+            QStringLiteral("-displayfd 1 -dpi 96 -nolisten tcp -screen 0 1024x768x%1")
+                .arg(depth)
+                .split(u' '));
         const QDeadlineTimer deadline(20000);
         while (!m_process.canReadLine() && m_process.waitForReadyRead(deadline.remainingTime())) { }
         const QByteArray number = m_process.readLine().trimmed();
         if (!number.isEmpty())
-            m_name = QLatin1Char(':') + QString::fromLatin1(number);
+            name = QLatin1Char(':') + QString::fromLatin1(number);
     }
 
+    // A server ended by a signal it can catch leaves no lock file behind.
     ~XvfbServer()
     {
         m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
+        m_process.waitForFinished(5000);
     }
 
-    XvfbServer(const XvfbServer &) = delete;
-    XvfbServer &operator=(const XvfbServer &) = delete;
-
     // Empty when the server did not start.
-    QString name() const { return m_name; }
+    QString name;
 
 private:
     QProcess m_process;
-    QString m_name;
 };
