@@ -1,9 +1,8 @@
 #pragma once
 
-#include "core/runtimeerror.h"
 #include "qt/colourchooser.h"
 
-#include <optional>
+#include <exception>
 #include <utility>
 
 // Stands in for the colour dialog: confirms with a given value, or fails.
@@ -19,7 +18,7 @@ public:
     {
         ++shown;
         if (failure)
-            throw *failure;
+            std::rethrow_exception(failure);
         return m_confirm;
     }
 
@@ -27,7 +26,7 @@ public:
     void setColor(ColourValue value) override { m_color = value; }
 
     int shown = 0;
-    std::optional<RuntimeError> failure;
+    std::exception_ptr failure;
 
 private:
     QVariant m_color;

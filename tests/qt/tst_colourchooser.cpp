@@ -1,3 +1,4 @@
+#include "core/runtimeerror.h"
 #include "fakechooser.h"
 #include "modalanswer.h"
 #include "qt/fatalerror.h"
@@ -206,7 +207,8 @@ void TestColourChooser::chooserFailureIsFatal()
 
     auto chooser = std::make_unique<FakeChooser>(color);
     if (raises)
-        chooser->failure = RuntimeError(errorNumber, "Common dialog failed");
+        chooser->failure
+            = std::make_exception_ptr(RuntimeError(errorNumber, "Common dialog failed"));
     m_window = std::make_unique<KleurtjesWindow>(std::move(chooser));
     m_window->load();
     m_window->show();
