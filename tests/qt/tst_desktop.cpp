@@ -98,18 +98,11 @@ private slots:
     void leftClicksDoNothing();
     void accessibleNames_data();
     void accessibleNames();
-    void pastes_data();
-    void pastes();
-    void drops_data();
-    void drops();
-    void swatchIsAGraphic_data();
-    void swatchIsAGraphic();
-    void newNumberIsSpoken_data();
-    void newNumberIsSpoken();
+    void takesColour_data();
+    void takesColour();
 
 private:
-    bool drag(const QString &kind, const QString &text);
-    void apply(const QString &how, const QString &kind = {}, const QString &text = {});
+    void apply(const QString &how, const QString &kind, const QString &text);
     QWidget *widget(const QString &name) const
     {
         return name == m_window->objectName() ? m_window.get()
@@ -132,6 +125,7 @@ private:
 
     std::unique_ptr<KleurtjesWindow> m_window;
     FakeChooser *m_chooser = nullptr;
+    bool m_dragAccepted = false;
 };
 
 void TestDesktop::initTestCase()
@@ -153,30 +147,23 @@ void TestDesktop::init()
     QGuiApplication::clipboard()->setText(QStringLiteral("leeg"));
 }
 
-// Drags what the row holds onto the swatch and drops it there if the window accepts it, as
-// Qt does. The answer to the drag entering is what the cursor shows while it hovers.
-bool TestDesktop::drag(const QString &kind, const QString &text)
-{
-    std::unique_ptr<QMimeData> data(mimeData(kind, text));
-    QWidget *target = widget(QStringLiteral("picKleur"));
-    const QPoint centre = target->rect().center();
-    QDragEnterEvent enter(centre, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted())
-        return false;
-    QDropEvent drop(centre, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &drop);
-    return drop.isAccepted();
-}
-
-// Chooses 5649426 in the dialog, pastes what the row holds, or drops it on the swatch.
+// Chooses 5649426 in the dialog, pastes what the row holds, or drags it onto the swatch and
+// drops it there if the window accepts it, as Qt does.
 void TestDesktop::apply(const QString &how, const QString &kind, const QString &text)
 {
     if (how == QLatin1String("Kies kleur")) {
         QTest::mouseClick(widget(QStringLiteral("cmdKleur")), Qt::LeftButton);
     } else if (how == QLatin1String("drop")) {
-        drag(kind, text);
-    } else {
+        std::unique_ptr<QMimeData> data(mimeData(kind, text));
+        QWidget *target = widget(QStringLiteral("picKleur"));
+        const QPoint centre = target->rect().center();
+        QDragEnterEvent enter(centre, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        m_dragAccepted = enter.isAccepted();
+        QDropEvent drop(centre, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        if (m_dragAccepted)
+            QApplication::sendEvent(target, &drop);
+    } else if (!how.isEmpty()) {
         QGuiApplication::clipboard()->setMimeData(mimeData(kind, text));
         if (how == QLatin1String("Plakken"))
             contextMenuOf(widget(QStringLiteral("lblNummer")), how);
@@ -293,151 +280,68 @@ void TestDesktop::accessibleNames()
     QCOMPARE(iface->text(QAccessible::Name), name);
 }
 
-// A row's colour is 5649426, or -1 with the reason shown instead.
-void TestDesktop::pastes_data()
+// Every colour taken is 5649426; a paste that is refused shows why.
+void TestDesktop::takesColour_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("colour");
+    QTest::addColumn<bool>("taken");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("Ctrl+V, VB hex") << "Ctrl+V"
-                                    << "text"
-                                    << " &H563412&\n"
-                                    << 5649426 << "";
-    QTest::newRow("Plakken, HTML") << "Plakken"
-                                   << "text"
-                                   << "#123456" << 5649426 << "";
-    QTest::newRow("Ctrl+V, x-color") << "Ctrl+V"
-                                     << "colour"
-                                     << "#123456" << 5649426 << "";
-    QTest::newRow("Ctrl+V, no colour")
-        << "Ctrl+V"
-        << "text"
-        << "#12345" << -1 << "Na # komen 3 of 6 hexadecimale cijfers";
-    QTest::newRow("Plakken, no colour")
-        << "Plakken"
-        << "text"
-        << "RGB(18, 52, 256)" << -1 << "Blauw gaat van 0 tot en met 255, niet 256";
-    QTest::newRow("Ctrl+V, empty") << "Ctrl+V"
-                                   << "nothing"
-                                   << "" << -1 << "Leeg";
-    QTest::newRow("Ctrl+V, image") << "Ctrl+V"
-                                   << "image"
-                                   << "" << -1 << "Leeg";
-    QTest::newRow("Ctrl+V, 50 MB") << "Ctrl+V"
-                                   << "50 MB"
-                                   << "" << -1 << "Langer dan 100 tekens";
+    const auto row = [](const char *name, const char *how, const char *kind, const char *text,
+                         bool taken, const char *reason = "") {
+        QTest::newRow(name) << how << kind << text << taken << reason;
+    };
+    row("nothing done", "", "", "", false);
+    row("Kies kleur", "Kies kleur", "", "", true);
+    row("Ctrl+V, VB hex", "Ctrl+V", "text", " &H563412&\n", true);
+    row("Plakken, HTML", "Plakken", "text", "#123456", true);
+    row("Ctrl+V, x-color", "Ctrl+V", "colour", "#123456", true);
+    row("drop, x-color", "drop", "colour", "#123456", true);
+    row("drop, RGB()", "drop", "text", "RGB(18, 52, 86)", true);
+    row("Ctrl+V, no colour", "Ctrl+V", "text", "#12345", false,
+        "Na # komen 3 of 6 hexadecimale cijfers");
+    row("Plakken, no colour", "Plakken", "text", "18, 52, 256", false,
+        "Blauw gaat van 0 tot en met 255, niet 256");
+    row("Ctrl+V, empty", "Ctrl+V", "", "", false, "Leeg");
+    row("Ctrl+V, image", "Ctrl+V", "image", "", false, "Leeg");
+    row("Ctrl+V, 50 MB", "Ctrl+V", "50 MB", "", false, "Langer dan 100 tekens");
+    row("drop, no colour", "drop", "text", "#12345", false);
+    row("drop, image", "drop", "image", "", false);
 }
 
-void TestDesktop::pastes()
+void TestDesktop::takesColour()
 {
     QFETCH(QString, how);
     QFETCH(QString, kind);
     QFETCH(QString, text);
-    QFETCH(int, colour);
+    QFETCH(bool, taken);
     QFETCH(QString, reason);
 
     apply(how, kind, text);
 
-    if (colour >= 0) {
-        QCOMPARE(swatch(), colour);
-        QCOMPARE(number(), QString::number(colour));
-        QCOMPARE(m_chooser->Color(), QVariant(colour));
-        QVERIFY(!reasonShown());
-    } else {
-        QCOMPARE(swatch(), White);
-        QCOMPARE(number(), QStringLiteral("16777215"));
-        QCOMPARE(m_chooser->Color(), QVariant(5649426));
-        QCOMPARE(reasonShown(), reason);
-    }
+    const ColourValue shown = taken ? 5649426 : White;
+    QCOMPARE(swatch(), shown);
+    QCOMPARE(number(), QString::number(shown));
+    QCOMPARE(reasonShown(), reason.isEmpty() ? std::nullopt : std::optional(reason));
     QVERIFY(!QApplication::activeModalWidget());
-}
+    // While a drag hovers, the cursor shows what the window would do with it.
+    if (how == QLatin1String("drop"))
+        QCOMPARE(m_dragAccepted, taken);
 
-void TestDesktop::drops_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("accepted");
-
-    QTest::newRow("x-color") << "colour"
-                             << "#123456" << true;
-    QTest::newRow("text") << "text"
-                          << "RGB(18, 52, 86)" << true;
-    QTest::newRow("no colour") << "text"
-                               << "#12345" << false;
-    QTest::newRow("image") << "image"
-                           << "" << false;
-}
-
-void TestDesktop::drops()
-{
-    QFETCH(QString, kind);
-    QFETCH(QString, text);
-    QFETCH(bool, accepted);
-
-    QCOMPARE(drag(kind, text), accepted);
-    QCOMPARE(swatch(), accepted ? 5649426 : White);
-    QCOMPARE(number(), accepted ? QStringLiteral("5649426") : QStringLiteral("16777215"));
-}
-
-void TestDesktop::swatchIsAGraphic_data()
-{
-    QTest::addColumn<bool>("choose");
-    QTest::addColumn<QString>("description");
-
-    QTest::newRow("at start") << false << "rood 255, groen 255, blauw 255";
-    QTest::newRow("after choosing") << true << "rood 18, groen 52, blauw 86";
-}
-
-void TestDesktop::swatchIsAGraphic()
-{
-    QFETCH(bool, choose);
-    QFETCH(QString, description);
-
-    if (choose)
-        apply(QStringLiteral("Kies kleur"));
-    QAccessibleInterface *iface
+    QCOMPARE(s_spoken, taken ? QStringList { QString::number(shown) } : QStringList {});
+    QAccessibleTextInterface *numberText
+        = QAccessible::queryAccessibleInterface(widget(QStringLiteral("lblNummer")))
+              ->textInterface();
+    QVERIFY(numberText);
+    QCOMPARE(numberText->text(0, numberText->characterCount()), number());
+    QAccessibleInterface *picture
         = QAccessible::queryAccessibleInterface(widget(QStringLiteral("picKleur")));
-    QCOMPARE(iface->role(), QAccessible::Graphic);
-    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Kleur"));
-    QCOMPARE(iface->text(QAccessible::Description), description);
-}
-
-void TestDesktop::newNumberIsSpoken_data()
-{
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("spoken");
-
-    QTest::newRow("nothing done") << ""
-                                  << "" << QStringList {};
-    QTest::newRow("Kies kleur") << "Kies kleur"
-                                << "" << QStringList { "5649426" };
-    QTest::newRow("paste") << "Ctrl+V"
-                           << "#123456" << QStringList { "5649426" };
-    QTest::newRow("drop") << "drop"
-                          << "18 52 86" << QStringList { "5649426" };
-    QTest::newRow("paste of no colour") << "Ctrl+V"
-                                        << "#12345" << QStringList {};
-}
-
-void TestDesktop::newNumberIsSpoken()
-{
-    QFETCH(QString, how);
-    QFETCH(QString, text);
-    QFETCH(QStringList, spoken);
-
-    if (!how.isEmpty())
-        apply(how, QStringLiteral("text"), text);
-
-    QCOMPARE(s_spoken, spoken);
-    // A screen reader reads the number through the text interface, too.
-    QAccessibleInterface *iface
-        = QAccessible::queryAccessibleInterface(widget(QStringLiteral("lblNummer")));
-    QVERIFY(iface->textInterface());
-    QCOMPARE(iface->textInterface()->text(0, iface->textInterface()->characterCount()), number());
+    QCOMPARE(picture->role(), QAccessible::Graphic);
+    QCOMPARE(picture->text(QAccessible::Description),
+        taken ? QLatin1String("rood 18, groen 52, blauw 86")
+              : QLatin1String("rood 255, groen 255, blauw 255"));
 }
 
 QTEST_MAIN(TestDesktop)
