@@ -30,7 +30,6 @@ void TestColourParser::parses_data()
 
     accepts("number", "5649426", 5649426);
     accepts("number 0", "0", 0);
-    accepts("number 255", "255", 255);
     accepts("number white", "16777215", 16777215);
     accepts("number leading zeros", "000255", 255);
     accepts("number in white space", " \t5649426\r\n", 5649426);
@@ -43,8 +42,7 @@ void TestColourParser::parses_data()
     accepts("HTML short", "#fff", 16777215);
     accepts("HTML short doubles", "#1A3", 0x33AA11);
     accepts("RGB()", "RGB(18, 52, 86)", 5649426);
-    accepts("rgb() tight", "rgb(18,52,86)", 5649426);
-    accepts("RGB() spaced", "RGB ( 18 ,52 , 86 )", 5649426);
+    accepts("rgb() spaced", "rgb ( 18 ,52 , 86 )", 5649426);
     accepts("RGB() white", "RGB(255, 255, 255)", 16777215);
     accepts("RGB() black", "RGB(0, 0, 0)", 0);
     accepts("three with commas", "18, 52, 86", 5649426);
@@ -65,7 +63,6 @@ void TestColourParser::parses_data()
     rejects("VB hex above white", "&H1000000",
         "Een VB-hexgetal gaat tot en met &HFFFFFF, niet &H1000000");
     rejects("VB hex 9 digits", "&H000563412", "Na &H komen 1 tot 8");
-    rejects("VB hex empty", "&H", "Na &H komen 1 tot 8");
     rejects("VB hex junk", "&HXYZ", "Na &H komen 1 tot 8");
     rejects("HTML 5 digits", "#12345", "Na # komen 3 of 6");
     rejects("HTML junk", "#12345g", "Na # komen 3 of 6");
@@ -75,7 +72,6 @@ void TestColourParser::parses_data()
     rejects("RGB() unclosed", "RGB(18, 52, 86", "Schrijf RGB(rood, groen, blauw)");
     rejects("three, green 300", "18, 300, 86", "Groen gaat van 0 tot en met 255, niet 300");
     rejects("two numbers", "18, 52", "Eén kleurnummer of drie getallen");
-    rejects("double comma", "18,,52,86", "Geen bekende vorm");
     rejects("C hex", "0x563412", "Geen bekende vorm");
 }
 
