@@ -1,16 +1,14 @@
-#include "app/runtimeerror.h"
-#include "colour/colourconversion.h"
-
-#include <QByteArray>
-#include <QString>
-#include <QVariant>
+#include "core/colourconversion.h"
+#include "core/runtimeerror.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -23,7 +21,7 @@ struct Outcome
     bool operator==(const Outcome &) const = default;
 };
 
-Outcome convert(const QVariant &input)
+Outcome convert(const PropertyValue &input)
 {
     try {
         return { true, ColourConversion::toColourValue(input) };
@@ -42,14 +40,21 @@ template<typename T> T bytesAs(const std::uint8_t *data, std::size_t size)
     return value;
 }
 
-void check(const QVariant &input, const QVariant &sameAsText = {})
+void check(const PropertyValue &input, const PropertyValue &sameAsText = {})
 {
     const Outcome first = convert(input);
     if (!(convert(input) == first))
         std::abort();
     // A number must convert as its own text does: the two paths share no parsing.
-    if (sameAsText.isValid() && !(convert(sameAsText) == first))
+    if (!std::holds_alternative<std::monostate>(sameAsText) && !(convert(sameAsText) == first))
         std::abort();
+}
+
+// The shortest text that reads back as the same double.
+std::string shortest(double number)
+{
+    char text[64];
+    return { text, std::to_chars(text, text + sizeof text, number).ptr };
 }
 
 } // namespace
@@ -65,16 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     switch (kind) {
     case 0:
-        check(QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size)));
+        check(std::string(reinterpret_cast<const char *>(data), size));
         break;
     case 1: {
         const double number = bytesAs<double>(data, size);
-        check(number, std::isfinite(number) ? QString::number(number, 'g', 17) : QVariant());
+        check(number, std::isfinite(number) ? shortest(number) : PropertyValue());
         break;
     }
     case 2: {
-        const qlonglong number = bytesAs<qlonglong>(data, size);
-        check(number, QString::number(number));
+        const auto number = bytesAs<std::int64_t>(data, size);
+        check(number, std::to_string(number));
         break;
     }
     }

@@ -1,0 +1,6 @@
+#include "qt/startup.h"
+
+int main(int argc, char *argv[])
+{
+    return Startup::run(argc, argv);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/colourvalue.h"
+
+#include <QFrame>
+
+// The colour swatch: a sunken panel that shows its background colour and nothing else.
+class Swatch : public QFrame
+{
+    Q_OBJECT
+
+public:
+    explicit Swatch(QWidget *parent = nullptr);
+
+    ColourValue backColor() const { return m_backColor; }
+    // Throws RuntimeError (Invalid property value) for anything that is not a colour.
+    void setBackColor(ColourValue value);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    ColourValue m_backColor = White;
+};
