@@ -148,12 +148,16 @@ def main():
     with Session() as session:
         for command in [[binary]] + ([[baseline]] if baseline else []) + list(starts.values()):
             reference_start(session, command)  # fills the font and file caches once
+        tasks = [lambda: results.append(one_run(session, binary, colours))]
+        if baseline:
+            tasks.append(lambda: baselines.append(baseline_run(session, baseline)))
+        for name, command in starts.items():
+            tasks.append(lambda name=name, command=command:
+                         others[name].append(reference_start(session, command)))
         for run in range(runs):
-            results.append(one_run(session, binary, colours))
-            if baseline:
-                baselines.append(baseline_run(session, baseline))
-            for name, command in starts.items():
-                others[name].append(reference_start(session, command))
+            # Each program takes each place in the order in turn, so none always follows the same.
+            for task in tasks[run % len(tasks):] + tasks[:run % len(tasks)]:
+                task()
             print(f"run {run + 1}/{runs}: " + ", ".join(f"{k} {v:.1f}" for k, v in
                                                        results[-1].items()), file=sys.stderr)
 
