@@ -10,8 +10,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QDropEvent>
+#include <QIcon>
+#include <QImageReader>
 #include <QMimeData>
+#include <QPixmap>
 
 namespace {
 
@@ -23,6 +27,19 @@ QFont dialogFont()
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(8.25);
     return font;
+}
+
+// A reader left to guess the format loads every image plugin to ask it; PNG is built into Qt.
+QIcon windowIconFromResources()
+{
+    QIcon icon;
+    const QDir sizes(QStringLiteral(":/icons"));
+    for (const QString &name : sizes.entryList(QDir::Files)) {
+        QImageReader reader(sizes.filePath(name), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
+    return icon;
 }
 
 // Long enough to read a short reason, short enough not to linger over the next action.
@@ -46,6 +63,7 @@ KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget
         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(dialogFont());
     m_ui->setupUi(this);
+    setWindowIcon(windowIconFromResources());
     setAcceptDrops(true);
 
     QFont numberFont = m_ui->lblNummer->font();
