@@ -11,7 +11,9 @@ void FatalError::report(HWND owner, const RuntimeError &error) noexcept
     try {
         MessageBoxW(owner, widened(error.fatalMessage()).c_str(),
             widened(ProjectRecord::name).c_str(), MB_OK | MB_ICONERROR);
-    } catch (...) { }
+    } catch (...) {
+        // Without memory for the message the program still ends, only without a word.
+    }
     exit();
 }
 

@@ -17,8 +17,10 @@ public:
     { }
     UniqueHandle &operator=(UniqueHandle &&other) noexcept
     {
-        UniqueHandle gone(std::move(*this));
-        m_handle = std::exchange(other.m_handle, nullptr);
+        if (this != &other) {
+            const UniqueHandle previous(
+                std::exchange(m_handle, std::exchange(other.m_handle, nullptr)));
+        }
         return *this;
     }
     ~UniqueHandle()
