@@ -26,12 +26,20 @@ def settings():
     return exe, prefix
 
 
+def set_dpi(dpi):
+    """The DPI of the programs Wine starts from now on."""
+    subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                    "/t", "REG_DWORD", "/d", str(dpi), "/f"],
+                   stdout=subprocess.DEVNULL, check=True, timeout=STEP_TIMEOUT)
+
+
 class UnderWine(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.exe, cls.prefix = settings()
         wine.make_prefix(cls.prefix)
         os.environ.update(wine.environment(cls.prefix))
+        set_dpi(96)  # in case a run was stopped before it could put it back
         cls.session = Session()
         cls.x = cls.session.x
 
@@ -98,6 +106,16 @@ class UnderWine(unittest.TestCase):
         self.assert_copies(window, "16777215")
 
         self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+
+    def test_at_192_dpi_everything_is_twice_as_large(self):
+        set_dpi(192)
+        self.addCleanup(set_dpi, 96)
+        app, window = self.start()
+        attributes = self.x.attributes(window)
+        self.assertEqual((attributes.width, attributes.height), (2 * WIDTH, 2 * HEIGHT))
+        app.wait_swatch(window, WHITE, probe=(2 * 302, 2 * 142))
+        self.click(window, (2 * AFSLUITEN[0], 2 * AFSLUITEN[1]))
         self.assertEqual(app.wait_exit(), 0)
 
     def test_return_right_after_start_ends_it(self):
