@@ -26,10 +26,11 @@ def settings():
     return exe, prefix
 
 
-def set_dpi(dpi):
-    """The DPI of the programs Wine starts from now on."""
+def set_dpi(session, dpi):
+    """The DPI of the programs Wine starts from now on. Wine's own processes that this starts
+    must see the session's display, or the X clipboard would be bridged elsewhere."""
     subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
-                    "/t", "REG_DWORD", "/d", str(dpi), "/f"],
+                    "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=session.environment(),
                    stdout=subprocess.DEVNULL, check=True, timeout=STEP_TIMEOUT)
 
 
@@ -39,9 +40,13 @@ class UnderWine(unittest.TestCase):
         cls.exe, cls.prefix = settings()
         wine.make_prefix(cls.prefix)
         os.environ.update(wine.environment(cls.prefix))
-        set_dpi(96)  # in case a run was stopped before it could put it back
         cls.session = Session()
         cls.x = cls.session.x
+        try:
+            set_dpi(cls.session, 96)  # in case a run was stopped before it could put it back
+        except BaseException:
+            cls.tearDownClass()
+            raise
 
     @classmethod
     def tearDownClass(cls):
@@ -109,8 +114,8 @@ class UnderWine(unittest.TestCase):
         self.assertEqual(app.wait_exit(), 0)
 
     def test_at_192_dpi_everything_is_twice_as_large(self):
-        set_dpi(192)
-        self.addCleanup(set_dpi, 96)
+        set_dpi(self.session, 192)
+        self.addCleanup(set_dpi, self.session, 96)
         app, window = self.start()
         attributes = self.x.attributes(window)
         self.assertEqual((attributes.width, attributes.height), (2 * WIDTH, 2 * HEIGHT))
