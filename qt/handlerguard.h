@@ -1,7 +1,7 @@
 #pragma once
 
-#include "qt/fatalerror.h"
 #include "core/runtimeerror.h"
+#include "qt/fatalerror.h"
 
 #include <new>
 #include <utility>
@@ -16,12 +16,13 @@ template<typename Body> void guarded(Body &&body) noexcept
         } catch (const RuntimeError &error) {
             FatalError::report(error);
         } catch (const std::bad_alloc &) {
-            FatalError::report({ RuntimeError::OutOfMemory, "Out of memory" });
+            // Often thrown through Qt's own code, which leaves it half built: no box now.
+            FatalError::end(RuntimeError::OutOfMemory, "Out of memory");
         } catch (...) {
             FatalError::report({ RuntimeError::InternalError, "Internal error" });
         }
     } catch (...) {
-        // Reporting itself failed; nothing sensible is left to show.
-        std::terminate();
+        // Not even the error could be built.
+        FatalError::end(RuntimeError::InternalError, "Internal error");
     }
 }

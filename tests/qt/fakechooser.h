@@ -1,9 +1,8 @@
 #pragma once
 
-#include "core/runtimeerror.h"
 #include "qt/colourchooser.h"
 
-#include <optional>
+#include <exception>
 #include <utility>
 
 // Stands in for the colour dialog: confirms with a given value, or fails.
@@ -19,14 +18,14 @@ public:
     {
         ++shown;
         if (failure)
-            throw *failure;
+            std::rethrow_exception(failure);
         return m_confirm;
     }
 
     QVariant Color() const override { return m_color; }
 
     int shown = 0;
-    std::optional<RuntimeError> failure;
+    std::exception_ptr failure;
 
 private:
     QVariant m_color;

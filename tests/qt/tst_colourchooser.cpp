@@ -1,8 +1,9 @@
-#include "qt/fatalerror.h"
-#include "qt/qttranslation.h"
+#include "core/runtimeerror.h"
 #include "fakechooser.h"
 #include "modalanswer.h"
+#include "qt/fatalerror.h"
 #include "qt/kleurtjeswindow.h"
+#include "qt/qttranslation.h"
 #include "qt/swatch.h"
 
 #include <QColorDialog>
@@ -175,7 +176,8 @@ void TestColourChooser::chooserFailureIsFatal_data()
                                   << int(RuntimeError::InvalidPropertyValue);
     QTest::newRow("negative") << QVariant(-1) << false << int(RuntimeError::InvalidPropertyValue);
     QTest::newRow("bool") << QVariant(true) << false << int(RuntimeError::TypeMismatch);
-    QTest::newRow("colour") << QVariant(QColor(Qt::red)) << false << int(RuntimeError::TypeMismatch);
+    QTest::newRow("colour") << QVariant(QColor(Qt::red)) << false
+                            << int(RuntimeError::TypeMismatch);
 }
 
 void TestColourChooser::chooserFailureIsFatal()
@@ -186,7 +188,8 @@ void TestColourChooser::chooserFailureIsFatal()
 
     auto chooser = std::make_unique<FakeChooser>(color);
     if (raises)
-        chooser->failure = RuntimeError(errorNumber, "Common dialog failed");
+        chooser->failure
+            = std::make_exception_ptr(RuntimeError(errorNumber, "Common dialog failed"));
     m_window = std::make_unique<KleurtjesWindow>(std::move(chooser));
     m_window->load();
     m_window->show();

@@ -1,8 +1,12 @@
+#include "fakechooser.h"
+#include "modalanswer.h"
 #include "qt/fatalerror.h"
 #include "qt/handlerguard.h"
-#include "modalanswer.h"
+#include "qt/kleurtjeswindow.h"
 
 #include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
 #include <QTest>
 
 #include <functional>
@@ -15,6 +19,8 @@ private slots:
     void init() { FatalError::reset(); }
     void failureEndsProgram_data();
     void failureEndsProgram();
+    void failureWithoutBoxEndsOnOneLine_data();
+    void failureWithoutBoxEndsOnOneLine();
     void cleanRunIsNotFatal();
 };
 
@@ -26,8 +32,6 @@ void TestHandlerGuard::failureEndsProgram_data()
     QTest::newRow("runtime error")
         << std::function<void()>([] { throw RuntimeError::typeMismatch(); })
         << "Fout 13 tijdens het uitvoeren:\n\nType mismatch";
-    QTest::newRow("out of memory") << std::function<void()>([] { throw std::bad_alloc(); })
-                                   << "Fout 7 tijdens het uitvoeren:\n\nOut of memory";
     QTest::newRow("anything else") << std::function<void()>([] { throw 42; })
                                    << "Fout 51 tijdens het uitvoeren:\n\nInternal error";
 }
@@ -53,6 +57,34 @@ void TestHandlerGuard::failureEndsProgram()
     QVERIFY(FatalError::reported());
 }
 
+void TestHandlerGuard::failureWithoutBoxEndsOnOneLine_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("out of memory") << "memory"
+                                   << "tintenwijzer: Fout 7 tijdens het uitvoeren: Out of memory\n";
+    QTest::newRow("box fails") << "box"
+                               << "tintenwijzer: Fout 13 tijdens het uitvoeren: Type mismatch\n";
+}
+
+// The path ends the process, so a child of this binary takes it; see failInChild().
+void TestHandlerGuard::failureWithoutBoxEndsOnOneLine()
+{
+    QFETCH(QString, failure);
+    QFETCH(QString, line);
+
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--fail"), failure });
+    QVERIFY(child.waitForFinished(30000));
+
+    const QString errors = QString::fromLocal8Bit(child.readAllStandardError());
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), FatalError::ExitStatus);
+    QVERIFY2(errors.endsWith(line), qPrintable(errors));
+    QCOMPARE(errors.count(QStringLiteral("tintenwijzer:")), 1);
+}
+
 void TestHandlerGuard::cleanRunIsNotFatal()
 {
     bool ran = false;
@@ -61,5 +93,33 @@ void TestHandlerGuard::cleanRunIsNotFatal()
     QVERIFY(!FatalError::reported());
 }
 
-QTEST_MAIN(TestHandlerGuard)
+// A click on "Kies kleur" whose chooser runs out of memory, or whose failure cannot be shown.
+static int failInChild(const QByteArray &failure)
+{
+    auto chooser = std::make_unique<FakeChooser>();
+    if (failure == "memory") {
+        chooser->failure = std::make_exception_ptr(std::bad_alloc());
+    } else {
+        chooser->failure = std::make_exception_ptr(RuntimeError::typeMismatch());
+        FatalError::setBox([](const QString &) { throw std::bad_alloc(); });
+    }
+    KleurtjesWindow window(std::move(chooser));
+    window.load();
+    window.show();
+    QTimer::singleShot(0, &window,
+        [&window] { window.findChild<QPushButton *>(QStringLiteral("cmdKleur"))->click(); });
+    const LoopWatchdog watchdog;
+    return QApplication::exec();
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--fail") == 0)
+        return failInChild(argv[2]);
+    TestHandlerGuard test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_handlerguard.moc"

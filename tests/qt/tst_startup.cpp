@@ -1,8 +1,18 @@
+#include "qt/displaycheck.h"
 #include "qt/startup.h"
+#include "xvfbserver.h"
 
+#include <QFile>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSize>
 #include <QTest>
+
+#include <sys/prctl.h>
+
+#include <csignal>
+#include <optional>
 
 class TestStartup : public QObject
 {
@@ -11,8 +21,8 @@ class TestStartup : public QObject
 private slots:
     void hasDisplay_data();
     void hasDisplay();
-    void withoutDisplayExitsCleanly_data();
-    void withoutDisplayExitsCleanly();
+    void hostileStart_data();
+    void hostileStart();
 };
 
 void TestStartup::hasDisplay_data()
@@ -33,6 +43,8 @@ void TestStartup::hasDisplay_data()
         << none << QStringList { "tintenwijzer", "-platform", "offscreen" } << true;
     QTest::newRow("unrelated") << QStringList { "HOME=/root", "XDG_SESSION_TYPE=x11" } << plain
                                << false;
+    QTest::newRow("-display") << none << QStringList { "tintenwijzer", "-display", ":3" } << true;
+    QTest::newRow("bare -platform") << none << QStringList { "tintenwijzer", "-platform" } << false;
 }
 
 void TestStartup::hasDisplay()
@@ -44,43 +56,136 @@ void TestStartup::hasDisplay()
     QProcessEnvironment environment;
     for (const QString &variable : variables)
         environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
-    QCOMPARE(Startup::hasDisplay(environment, arguments), expected);
+    QCOMPARE(DisplayCheck(environment, arguments).found(), expected);
 }
 
-void TestStartup::withoutDisplayExitsCleanly_data()
+void TestStartup::hostileStart_data()
 {
-    QTest::addColumn<QString>("variable");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("variables");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QSize>("window");
 
-    QTest::newRow("none") << QString() << "geen beeldscherm gevonden";
-    QTest::newRow("unreachable") << "DISPLAY=:4711" << "kan het beeldscherm :4711 niet openen";
-    QTest::newRow("unknown platform") << "QT_QPA_PLATFORM=bogus"
-                                      << "kan het platform bogus niet openen";
+    // $X stands for the row's own X server, at the given depth; without a window, the program
+    // must end with the line.
+    const QStringList none;
+    const QSize ends;
+    const QSize normal(314, 248);
+    const QString ignored = QStringLiteral("QT_SCALE_FACTOR genegeerd: geen getal van 0,25 tot 8");
+    QTest::newRow("none") << none << none << 0 << "geen beeldscherm gevonden" << ends;
+    QTest::newRow("unreachable") << QStringList { "DISPLAY=:4711" } << none << 0
+                                 << "kan het beeldscherm :4711 niet openen" << ends;
+    QTest::newRow("unknown platform") << QStringList { "QT_QPA_PLATFORM=bogus" } << none << 0
+                                      << "kan het platform bogus niet openen" << ends;
+    QTest::newRow("no framebuffer") << QStringList { "QT_QPA_PLATFORM=linuxfb:fb=/dev/nonexistent" }
+                                    << none << 0 << "kan het platform linuxfb niet openen" << ends;
+    QTest::newRow("-display alone")
+        << none << QStringList { "-display", "$X" } << 24 << QString() << normal;
+    QTest::newRow("-display beside DISPLAY")
+        << QStringList { "DISPLAY=$X" } << QStringList { "-display", ":4712" } << 24
+        << "kan het beeldscherm :4712 niet openen" << ends;
+    QTest::newRow("--platform xcb") << none << QStringList { "--platform", "xcb" } << 0
+                                    << "kan het platform xcb niet openen" << ends;
+    QTest::newRow("scale nan") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=nan" } << none << 24
+                               << ignored << normal;
+    QTest::newRow("scale 1000") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=1000" } << none
+                                << 24 << ignored << normal;
+    QTest::newRow("font dpi 100000")
+        << QStringList { "DISPLAY=$X", "QT_FONT_DPI=100000" } << none << 24
+        << "QT_FONT_DPI genegeerd: geen getal van 24 tot 960" << normal;
+    QTest::newRow("scale 2 kept") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=2" } << none << 24
+                                  << QString() << QSize(628, 496);
+    QTest::newRow("no Wayland plugin")
+        << QStringList { "WAYLAND_DISPLAY=wayland-0" } << none << 0
+        << "geen Qt-plug-in voor het platform wayland (Debian-pakket qt6-wayland)" << ends;
+    QTest::newRow("no Wayland plugin, X unreachable")
+        << QStringList { "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:4711" } << none << 0
+        << "geen Qt-plug-in voor het platform wayland (Debian-pakket qt6-wayland); kan het "
+           "beeldscherm :4711 niet openen"
+        << ends;
+    QTest::newRow("two platforms")
+        << QStringList { "QT_QPA_PLATFORM=bogus;xcb", "DISPLAY=:4711" } << none << 0
+        << "kan het platform bogus en het beeldscherm :4711 niet openen" << ends;
+    QTest::newRow("8-bit X server")
+        << QStringList { "DISPLAY=$X" } << none << 8
+        << "het beeldscherm $X kan met een kleurdiepte van 8 bits geen kleuren tonen" << ends;
 }
 
-// Qt's own answer to a display it cannot open is an abort with a core dump.
-void TestStartup::withoutDisplayExitsCleanly()
+// The size of the program's window once X has mapped it; empty if it never does.
+static QSize mappedWindow(const QString &display, QProcess &program)
 {
-    QFETCH(QString, variable);
-    QFETCH(QString, message);
+    const QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired() && !program.waitForFinished(100)) {
+        QProcess info;
+        info.start(QStringLiteral("xwininfo"),
+            QStringLiteral("-display %1 -name Tintenwijzer").arg(display).split(u' '));
+        info.waitForFinished(5000);
+        const QString text = QString::fromLocal8Bit(info.readAllStandardOutput());
+        if (!text.contains(QStringLiteral("Map State: IsViewable")))
+            continue;
+        const auto field = [&text](const char *name) {
+            return text.section(QLatin1String(name), 1, 1).section(u'\n', 0, 0).toInt();
+        };
+        return { field("Width:"), field("Height:") };
+    }
+    return {};
+}
+
+// Qt's own answer to a display or platform it cannot open, or to a scale it cannot use, is an
+// abort with a core dump, a window that never shows or one of 32767 pixels square.
+void TestStartup::hostileStart()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, depth);
+    QFETCH(QString, line);
+    QFETCH(QSize, window);
+
+    if (line.contains(QStringLiteral("qt6-wayland"))
+        && QFile::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath)
+            + QStringLiteral("/platforms/libqwayland-generic.so")))
+        QSKIP("Qt's Wayland plugin is installed here");
+
+    std::optional<XvfbServer> server;
+    if (depth > 0) {
+        server.emplace(depth);
+        QVERIFY2(!server->name.isEmpty(), "Xvfb did not start");
+    }
+    const QString display = server ? server->name : QString();
+    variables.replaceInStrings(QStringLiteral("$X"), display);
+    arguments.replaceInStrings(QStringLiteral("$X"), display);
+    line.replace(QStringLiteral("$X"), display);
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+    for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE",
+             "QT_SCALE_FACTOR", "QT_FONT_DPI" })
         environment.remove(QLatin1String(name));
-    if (!variable.isEmpty())
+    for (const QString &variable : variables)
         environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
 
     QProcess program;
     program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(TINTENWIJZER_BINARY), {});
-    QVERIFY(program.waitForFinished(20000));
+    program.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    program.start(QStringLiteral(TINTENWIJZER_BINARY), arguments);
+
+    if (window.isValid()) {
+        const QSize mapped = mappedWindow(display, program);
+        program.kill();
+        program.waitForFinished();
+        QCOMPARE(mapped, window);
+    } else {
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), Startup::NoDisplayStatus);
+    }
 
     const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), Startup::NoDisplayStatus);
-    QVERIFY2(errors.contains(QStringLiteral("tintenwijzer: ") + message), qPrintable(errors));
+    const QString ours = line.isEmpty() ? QString() : QStringLiteral("tintenwijzer: ") + line;
+    QVERIFY2(errors.contains(ours), qPrintable(errors));
+    QCOMPARE(errors.count(QStringLiteral("tintenwijzer: ")), line.isEmpty() ? 0 : 1);
     QVERIFY(!errors.contains(QStringLiteral("Reinstalling")));
-    if (variable.isEmpty())
+    if (line.startsWith(QStringLiteral("geen beeldscherm")))
         QCOMPARE(errors.count(u'\n'), 1);
 }
 
