@@ -29,6 +29,7 @@ def make_prefix(prefix):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True,
                    timeout=BOOT_TIMEOUT)
     subprocess.run(["wineserver", "-w"], env=env, check=True, timeout=BOOT_TIMEOUT)
+    shutil.rmtree(prefix, ignore_errors=True)
     os.rename(scratch, prefix)
 
 
