@@ -8,7 +8,11 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 namespace {
 
@@ -22,6 +26,19 @@ QFont dialogFont()
     return font;
 }
 
+// A reader left to guess the format loads every image plugin to ask it; PNG is built into Qt.
+QIcon windowIconFromResources()
+{
+    QIcon icon;
+    const QDir sizes(QStringLiteral(":/icons"));
+    for (const QString &name : sizes.entryList(QDir::Files)) {
+        QImageReader reader(sizes.filePath(name), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
+    return icon;
+}
+
 } // namespace
 
 KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget *parent)
@@ -33,6 +50,7 @@ KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget
         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(dialogFont());
     m_ui->setupUi(this);
+    setWindowIcon(windowIconFromResources());
 
     QFont numberFont = m_ui->lblNummer->font();
     numberFont.setStyleHint(QFont::SansSerif);

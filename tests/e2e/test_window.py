@@ -75,7 +75,7 @@ class Properties(unittest.TestCase):
         data = self.x.cardinals(self.window, "_NET_WM_ICON")
         self.assertIsNotNone(data)
         sizes = {(w, h): pixels for w, h, pixels in icons(data)}
-        self.assertIn((16, 16), sizes, f"sizes offered: {sorted(sizes)}")
+        self.assertEqual(sorted(sizes), [(s, s) for s in (16, 32, 48, 64)])
         pixels = sizes[(16, 16)]
         for row, span in enumerate(DISC):
             for column in range(16):

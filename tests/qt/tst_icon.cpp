@@ -48,8 +48,7 @@ private:
 
 void TestIcon::initTestCase()
 {
-    // The copy the program carries, so that this also proves it is in the resources.
-    QFile file(QStringLiteral(":/tintenwijzer.ico"));
+    QFile file(QStringLiteral(ICO_FILE));
     QVERIFY(file.open(QIODevice::ReadOnly));
     m_bytes = file.readAll();
     QVERIFY(m_bytes.size() >= 22);
