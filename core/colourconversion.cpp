@@ -1,5 +1,6 @@
 #include "core/colourconversion.h"
 
+#include "core/asciitext.h"
 #include "core/runtimeerror.h"
 
 #include <algorithm>
@@ -10,33 +11,10 @@
 
 namespace {
 
+using namespace AsciiText;
+
 constexpr std::int64_t Min = std::numeric_limits<ColourValue>::min();
 constexpr std::int64_t Max = std::numeric_limits<ColourValue>::max();
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-int hexDigit(char c)
-{
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    constexpr std::string_view space = " \t\n\v\f\r";
-    const auto first = text.find_first_not_of(space);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(space) - first + 1);
-}
 
 std::size_t skipDigits(std::string_view text, std::size_t at)
 {

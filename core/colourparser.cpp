@@ -1,14 +1,16 @@
 #include "core/colourparser.h"
 
+#include "core/asciitext.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
 namespace {
 
+using namespace AsciiText;
 using Result = ColourParser::Result;
 
-constexpr std::string_view Space = " \t\n\v\f\r";
 // Any number above every range here; reading stops growing there, so no digit string overflows.
 constexpr std::int64_t Huge = std::int64_t(1) << 40;
 
@@ -27,43 +29,9 @@ Result unknownForm()
     return noColour("Geen bekende vorm, zoals 5649426, &H563412&, #123456 of RGB(18, 52, 86)");
 }
 
-bool isSpace(char c)
-{
-    return Space.find(c) != std::string_view::npos;
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-int hexDigit(char c)
-{
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 bool allHex(std::string_view digits)
 {
     return std::all_of(digits.begin(), digits.end(), [](char c) { return hexDigit(c) >= 0; });
-}
-
-char lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(Space);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(Space) - first + 1);
 }
 
 // A whole number as written, with an optional minus, so that a range message can quote it.

@@ -12,6 +12,9 @@ class QProcessEnvironment;
 class DisplayCheck
 {
 public:
+    // The exit status when no display or platform could be opened.
+    static constexpr int NoDisplayStatus = 1;
+
     explicit DisplayCheck(const QProcessEnvironment &environment, const QStringList &arguments);
 
     // False when Qt would find no display to open at all.

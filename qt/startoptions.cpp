@@ -13,6 +13,7 @@ constexpr CommandLine::ForeignOption QtOptions[] = {
     { "-display", true },
     { "-dograb" },
     { "-geometry", true },
+    { "-icon", true },
     { "-name", true },
     { "-nograb" },
     { "-platform", true },
@@ -27,6 +28,7 @@ constexpr CommandLine::ForeignOption QtOptions[] = {
     { "-session", true },
     { "-style", true },
     { "-stylesheet", true },
+    { "-title", true },
     { "-widgetcount" },
 };
 

@@ -47,7 +47,7 @@ int Startup::run(int &argc, char **argv)
         std::fputs("tintenwijzer: geen beeldscherm gevonden (DISPLAY en WAYLAND_DISPLAY zijn niet "
                    "gezet)\n",
             stderr);
-        return NoDisplayStatus;
+        return DisplayCheck::NoDisplayStatus;
     }
     ScaleCheck::sanitise();
 
@@ -55,7 +55,7 @@ int Startup::run(int &argc, char **argv)
     QApplication app(argc, argv);
     if (const QString problem = display.screenProblem(); !problem.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(problem));
-        return NoDisplayStatus;
+        return DisplayCheck::NoDisplayStatus;
     }
     nameApplication();
     const QtTranslation translation { QLocale() };

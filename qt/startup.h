@@ -4,7 +4,5 @@
 class Startup
 {
 public:
-    static constexpr int NoDisplayStatus = 1;
-
     static int run(int &argc, char **argv);
 };

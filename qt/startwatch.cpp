@@ -1,7 +1,6 @@
 #include "qt/startwatch.h"
 
 #include "qt/displaycheck.h"
-#include "qt/startup.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,5 +37,5 @@ void StartWatch::handle(QtMsgType type, const QMessageLogContext &context, const
         return;
     }
     std::fprintf(stderr, "%s\n", qPrintable(s_check->failure(s_missingPlugins)));
-    std::_Exit(Startup::NoDisplayStatus);
+    std::_Exit(DisplayCheck::NoDisplayStatus);
 }

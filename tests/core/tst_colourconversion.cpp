@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <limits>
+#include <locale>
 
 Q_DECLARE_METATYPE(PropertyValue)
 
@@ -66,21 +67,31 @@ void TestColourConversion::colourNumber()
 
 void TestColourConversion::numberIsLocaleIndependent_data()
 {
-    QTest::addColumn<QString>("locale");
-    QTest::newRow("Dutch") << "nl_NL";
-    QTest::newRow("German") << "de_DE";
-    QTest::newRow("Swiss") << "de_CH";
-    QTest::newRow("Arabic") << "ar_EG";
+    QTest::addColumn<char>("separator");
+    QTest::newRow("Dutch") << '.';
+    QTest::newRow("Swiss") << '\'';
+    QTest::newRow("English") << ',';
 }
 
+// The C++ locale of a user whose numbers are grouped by threes; few machines have the C ones.
 void TestColourConversion::numberIsLocaleIndependent()
 {
-    QFETCH(QString, locale);
-    const QLocale previous;
-    QLocale::setDefault(QLocale(locale));
+    QFETCH(char, separator);
+
+    struct Grouping : std::numpunct<char>
+    {
+        explicit Grouping(char separator)
+            : m_separator(separator)
+        { }
+        char do_thousands_sep() const override { return m_separator; }
+        std::string do_grouping() const override { return "\3"; }
+        char m_separator;
+    };
+    const std::locale previous
+        = std::locale::global(std::locale(std::locale::classic(), new Grouping(separator)));
     const std::string white = ::colourNumber(White);
     const std::string negative = ::colourNumber(-1234567);
-    QLocale::setDefault(previous);
+    std::locale::global(previous);
 
     QCOMPARE(white, "16777215");
     QCOMPARE(negative, "-1234567");
@@ -106,7 +117,6 @@ void TestColourConversion::converts_data()
     QTest::newRow("int white") << PropertyValue(std::int64_t(White)) << White;
     QTest::newRow("int max") << PropertyValue(std::int64_t(max)) << max;
     QTest::newRow("int min") << PropertyValue(std::int64_t(min)) << min;
-    QTest::newRow("long long max") << PropertyValue(std::int64_t(max)) << max;
     QTest::newRow("unsigned") << PropertyValue(std::uint64_t(255)) << 255;
 
     QTest::newRow("0.5 to even 0") << PropertyValue(0.5) << 0;
@@ -134,7 +144,6 @@ void TestColourConversion::converts_data()
     QTest::newRow("text hex lower") << text(" &hff ") << 255;
     QTest::newRow("text hex max") << text("&H7FFFFFFF") << max;
     QTest::newRow("text underflow") << text("1e-400") << 0;
-    QTest::newRow("bytes") << text("42") << 42;
 }
 
 void TestColourConversion::converts()

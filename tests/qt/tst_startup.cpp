@@ -76,8 +76,8 @@ void TestStartup::hostileStart_data()
     const QSize normal(314, 248);
     const QString ignored = QStringLiteral("QT_SCALE_FACTOR genegeerd: geen getal van 0,25 tot 8");
     QTest::newRow("none") << none << none << 0 << "geen beeldscherm gevonden" << ends;
-    QTest::newRow("unreachable") << QStringList { "DISPLAY=:4711" } << none << 0
-                                 << "kan het beeldscherm :4711 niet openen" << ends;
+    QTest::newRow("unreachable") << QStringList { "DISPLAY=:$U" } << none << 0
+                                 << "kan het beeldscherm :$U niet openen" << ends;
     QTest::newRow("unknown platform") << QStringList { "QT_QPA_PLATFORM=bogus" } << none << 0
                                       << "kan het platform bogus niet openen" << ends;
     QTest::newRow("no framebuffer") << QStringList { "QT_QPA_PLATFORM=linuxfb:fb=/dev/nonexistent" }
@@ -85,14 +85,17 @@ void TestStartup::hostileStart_data()
     QTest::newRow("-display alone")
         << none << QStringList { "-display", "$X" } << 24 << QString() << normal;
     QTest::newRow("-display beside DISPLAY")
-        << QStringList { "DISPLAY=$X" } << QStringList { "-display", ":4712" } << 24
-        << "kan het beeldscherm :4712 niet openen" << ends;
+        << QStringList { "DISPLAY=$X" } << QStringList { "-display", ":$V" } << 24
+        << "kan het beeldscherm :$V niet openen" << ends;
     QTest::newRow("--platform xcb") << none << QStringList { "--platform", "xcb" } << 0
                                     << "kan het platform xcb niet openen" << ends;
     QTest::newRow("scale nan") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=nan" } << none << 24
                                << ignored << normal;
     QTest::newRow("scale 1000") << QStringList { "DISPLAY=$X", "QT_SCALE_FACTOR=1000" } << none
                                 << 24 << ignored << normal;
+    QTest::newRow("screen scale 1000")
+        << QStringList { "DISPLAY=$X", "QT_SCREEN_SCALE_FACTORS=1;1000" } << none << 24
+        << "QT_SCREEN_SCALE_FACTORS genegeerd: geen getal van 0,25 tot 8" << normal;
     QTest::newRow("font dpi 100000")
         << QStringList { "DISPLAY=$X", "QT_FONT_DPI=100000" } << none << 24
         << "QT_FONT_DPI genegeerd: geen getal van 24 tot 960" << normal;
@@ -102,16 +105,28 @@ void TestStartup::hostileStart_data()
         << QStringList { "WAYLAND_DISPLAY=wayland-0" } << none << 0
         << "geen Qt-plug-in voor het platform wayland (Debian-pakket qt6-wayland)" << ends;
     QTest::newRow("no Wayland plugin, X unreachable")
-        << QStringList { "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:4711" } << none << 0
+        << QStringList { "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:$U" } << none << 0
         << "geen Qt-plug-in voor het platform wayland (Debian-pakket qt6-wayland); kan het "
-           "beeldscherm :4711 niet openen"
+           "beeldscherm :$U niet openen"
         << ends;
     QTest::newRow("two platforms")
-        << QStringList { "QT_QPA_PLATFORM=bogus;xcb", "DISPLAY=:4711" } << none << 0
-        << "kan het platform bogus en het beeldscherm :4711 niet openen" << ends;
+        << QStringList { "QT_QPA_PLATFORM=bogus;xcb", "DISPLAY=:$U" } << none << 0
+        << "kan het platform bogus en het beeldscherm :$U niet openen" << ends;
     QTest::newRow("8-bit X server")
         << QStringList { "DISPLAY=$X" } << none << 8
         << "het beeldscherm $X kan met een kleurdiepte van 8 bits geen kleuren tonen" << ends;
+}
+
+// Two display numbers that no X server here uses: rows that must fail to connect take these.
+static std::pair<QString, QString> unusedDisplays()
+{
+    QStringList found;
+    for (int number = 4711; found.size() < 2; ++number) {
+        if (!QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number))
+            && !QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
+            found << QString::number(number);
+    }
+    return { found.at(0), found.at(1) };
 }
 
 // The size of the program's window once X has mapped it; empty if it never does.
@@ -155,13 +170,17 @@ void TestStartup::hostileStart()
         QVERIFY2(!server->name.isEmpty(), "Xvfb did not start");
     }
     const QString display = server ? server->name : QString();
-    variables.replaceInStrings(QStringLiteral("$X"), display);
-    arguments.replaceInStrings(QStringLiteral("$X"), display);
-    line.replace(QStringLiteral("$X"), display);
+    const auto [unused, otherUnused] = unusedDisplays();
+    for (const auto &[mark, name] : { std::pair { "$X", display }, std::pair { "$U", unused },
+             std::pair { "$V", otherUnused } }) {
+        variables.replaceInStrings(QLatin1String(mark), name);
+        arguments.replaceInStrings(QLatin1String(mark), name);
+        line.replace(QLatin1String(mark), name);
+    }
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE",
-             "QT_SCALE_FACTOR", "QT_FONT_DPI" })
+             "QT_SCALE_FACTOR", "QT_FONT_DPI", "QT_SCREEN_SCALE_FACTORS" })
         environment.remove(QLatin1String(name));
     for (const QString &variable : variables)
         environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
@@ -179,7 +198,7 @@ void TestStartup::hostileStart()
     } else {
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), Startup::NoDisplayStatus);
+        QCOMPARE(program.exitCode(), DisplayCheck::NoDisplayStatus);
     }
 
     const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
@@ -213,7 +232,7 @@ void TestStartup::commandLineAnsweredWithoutDisplay_data()
         << "tintenwijzer: onbekende optie --kleur=rood (zie tintenwijzer --help)\n";
     // Qt's option and its value are passed over, the colour is taken: on to the display.
     QTest::newRow("Qt's option and a colour")
-        << QStringList { "-platform", "bogus", "&H563412&" } << Startup::NoDisplayStatus << ""
+        << QStringList { "-platform", "bogus", "&H563412&" } << DisplayCheck::NoDisplayStatus << ""
         << "tintenwijzer: kan het platform bogus niet openen\n";
 }
 
