@@ -92,7 +92,11 @@ constexpr quint16 RtVersion = 16;
 
 void TestResources::initTestCase()
 {
-    m_resources = readResources(readFile(RES_FILE));
+    // The Windows tests point this at the resources taken out of a built exe.
+    const QByteArray path = qEnvironmentVariableIsSet("TINTENWIJZER_RES_FILE")
+        ? qgetenv("TINTENWIJZER_RES_FILE")
+        : QByteArray(RES_FILE);
+    m_resources = readResources(readFile(path.constData()));
     QCOMPARE(m_resources.count(RtVersion), 1);
     QString key;
     m_version = readVersionBlock(m_resources.value(RtVersion), 0, &key);

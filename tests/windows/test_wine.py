@@ -1,0 +1,164 @@
+"""The 64-bit Windows program under Wine on an Xvfb of its own, driven as a user would."""
+
+import os
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+
+import wine  # noqa: E402
+from harness import HEIGHT, STEP_TIMEOUT, WIDTH, Session  # noqa: E402
+
+WHITE = (255, 255, 255)
+AFSLUITEN = (248 + 57 // 2, 216 + 25 // 2)
+# Wine queues keys for the control that has the focus when they arrive, so a key that moves
+# the focus needs a moment before the next one.
+SETTLE = 0.5
+
+
+def settings():
+    exe = os.environ.get("TINTENWIJZER_WINDOWS_EXE")
+    prefix = os.environ.get("TINTENWIJZER_WINEPREFIX")
+    if not exe or not prefix:
+        sys.exit("TINTENWIJZER_WINDOWS_EXE and TINTENWIJZER_WINEPREFIX must be set: use ctest")
+    return exe, prefix
+
+
+def set_dpi(session, dpi):
+    """The DPI of the programs Wine starts from now on. Wine's own processes that this starts
+    must see the session's display, or the X clipboard would be bridged elsewhere."""
+    subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                    "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=session.environment(),
+                   stdout=subprocess.DEVNULL, check=True, timeout=STEP_TIMEOUT)
+
+
+class UnderWine(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.exe, cls.prefix = settings()
+        wine.make_prefix(cls.prefix)
+        os.environ.update(wine.environment(cls.prefix))
+        cls.session = Session()
+        cls.x = cls.session.x
+        try:
+            set_dpi(cls.session, 96)  # in case a run was stopped before it could put it back
+        except BaseException:
+            cls.tearDownClass()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        wine.stop(cls.prefix)
+        cls.session.close()
+
+    def start(self):
+        app = self.session.start(["wine", self.exe])
+        self.addCleanup(app.stop)
+        return app, app.main_window()
+
+    def settle(self, *keys):
+        for key in keys:
+            self.x.key(key)
+            time.sleep(SETTLE)
+
+    def click(self, window, point):
+        attributes = self.x.attributes(window)
+        self.x.click(attributes.x + point[0], attributes.y + point[1])
+
+    def assert_copies(self, window, number):
+        """Presses Ctrl+C in window and waits for number on the X clipboard. What an earlier
+        test copied stays there; no two tests copy the same number, so it cannot pass for it."""
+        self.x.focus(window)
+        self.x.key("ctrl+c")
+
+        def clipboard():
+            result = subprocess.run(
+                ["xclip", "-o", "-selection", "clipboard", "-t", "UTF8_STRING",
+                 "-display", self.session.name],
+                capture_output=True, text=True, timeout=STEP_TIMEOUT, check=False)
+            clipboard.last = result.stdout
+            return result.stdout == number
+        clipboard.last = None
+        try:
+            self.x.wait_until(clipboard, STEP_TIMEOUT, f"{number} on the clipboard")
+        except TimeoutError:
+            self.fail(f"the clipboard holds {clipboard.last!r}, not {number}")
+
+    def open_dialog(self, app, window):
+        self.settle("Tab")
+        self.x.key("space")
+        dialog = app.other_window(window)
+        # Without a window manager, nobody else gives the dialog the keyboard.
+        self.x.focus(dialog)
+        return dialog
+
+    def covered_probe(self, app, window, colour):
+        """A swatch point that the open dialog covers, once Wine has drawn the dialog."""
+        def probe():
+            try:
+                return app.swatch_probe(window, colour)
+            except AssertionError:
+                return None
+        return self.x.wait_until(probe, STEP_TIMEOUT, "dialog drawn over the swatch")
+
+    def test_starts_white_with_its_number_and_afsluiten_ends_it(self):
+        app, window = self.start()
+        attributes = self.x.attributes(window)
+        self.assertEqual((attributes.width, attributes.height), (WIDTH, HEIGHT))
+        app.wait_swatch(window, WHITE, probe=(12, 12))
+        self.assert_copies(window, "16777215")
+
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+
+    def test_at_192_dpi_everything_is_twice_as_large(self):
+        set_dpi(self.session, 192)
+        self.addCleanup(set_dpi, self.session, 96)
+        app, window = self.start()
+        attributes = self.x.attributes(window)
+        self.assertEqual((attributes.width, attributes.height), (2 * WIDTH, 2 * HEIGHT))
+        app.wait_swatch(window, WHITE, probe=(2 * 302, 2 * 142))
+        self.click(window, (2 * AFSLUITEN[0], 2 * AFSLUITEN[1]))
+        self.assertEqual(app.wait_exit(), 0)
+
+    def test_return_right_after_start_ends_it(self):
+        app, _ = self.start()
+        self.x.key("Return")
+        self.assertEqual(app.wait_exit(), 0)
+
+    def test_escape_does_nothing_and_cancel_keeps_the_colour(self):
+        app, window = self.start()
+        app.wait_swatch(window, WHITE)
+        # Were Escape a cancel button, or did it press the focused "Afsluiten", the program
+        # would be gone before the dialog could open.
+        self.settle("Escape")
+        dialog = self.open_dialog(app, window)
+        probe = self.covered_probe(app, window, WHITE)
+        # The dialog starts from black, the chooser's colour so far: cancel must not take it.
+        self.x.key("Escape")
+        app.closed(dialog)
+        app.wait_swatch(window, WHITE, probe)
+
+        self.x.send_delete_window(window)
+        self.assertEqual(app.wait_exit(), 0)
+
+    def test_confirmed_colour_reaches_swatch_and_number(self):
+        app, window = self.start()
+        dialog = self.open_dialog(app, window)
+        probe = self.covered_probe(app, window, (18, 52, 86))
+        self.settle("alt+d", "alt+r")
+        self.x.type("18")
+        self.settle("alt+g")
+        self.x.type("52")
+        self.settle("Tab")
+        self.x.type("86")
+        self.settle("Return")
+        app.closed(dialog)
+        app.wait_swatch(window, (18, 52, 86), probe)
+        self.assert_copies(window, str(18 + 256 * 52 + 65536 * 86))
+
+
+if __name__ == "__main__":
+    unittest.main()

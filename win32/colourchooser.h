@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/propertyvalue.h"
+
+#include <windows.h>
+
+#include <array>
+
+// dlgDialog: the system's colour dialog, the colour last confirmed in it and the custom
+// colours, which last as long as the program runs.
+class ColourChooser
+{
+public:
+    // Opens the dialog modally over owner; true when the user confirmed a colour, false on
+    // cancel. Throws RuntimeError when the dialog itself fails.
+    bool ShowColor(HWND owner);
+    // The current colour, 0 (black) until the user confirms one.
+    PropertyValue Color() const;
+
+private:
+    COLORREF m_color = 0;
+    std::array<COLORREF, 16> m_customColors = [] {
+        std::array<COLORREF, 16> colours {};
+        colours.fill(RGB(255, 255, 255));
+        return colours;
+    }();
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+// The number of every control and command of frmKleurtjes: buttons, menu entries and
+// accelerators share one WM_COMMAND, so they share one list. None may be IDOK (1) or
+// IDCANCEL (2): IsDialogMessageW sends those for Return and Escape.
+enum CommandId : int {
+    CmdOK = 101,
+    CmdKleur,
+    PicKleur,
+    LblNummer,
+
+    Kopieren = 201,
+};

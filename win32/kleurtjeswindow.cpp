@@ -1,0 +1,319 @@
+#include "win32/kleurtjeswindow.h"
+
+#include "core/colourconversion.h"
+#include "core/colournumber.h"
+#include "core/projectrecord.h"
+#include "win32/clipboard.h"
+#include "win32/commandids.h"
+#include "win32/handlerguard.h"
+#include "win32/widetext.h"
+
+#include <windowsx.h>
+
+#include <iterator>
+#include <new>
+
+namespace {
+
+constexpr const wchar_t *ClassName = L"frmKleurtjes";
+constexpr const wchar_t *IconName = L"IDI_ICON1";
+constexpr DWORD FrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD FrameExtendedStyle = 0;
+
+constexpr const wchar_t *CmdKleurCaption = L"Kies kleur";
+constexpr const wchar_t *CmdOKCaption = L"Afsluiten";
+constexpr const wchar_t *Captions[] = { CmdKleurCaption, CmdOKCaption };
+// A push button keeps its edge and focus rectangle, about 4 px a side, free of caption.
+constexpr int CaptionWidth = 57 - 2 * 4;
+
+struct Place
+{
+    int x, y, width, height;
+};
+
+// Places at 96 DPI, as the form was drawn.
+constexpr Place Client { 0, 0, 314, 248 };
+constexpr Place CmdOKPlace { 248, 216, 57, 25 };
+constexpr Place CmdKleurPlace { 184, 216, 57, 25 };
+constexpr Place PicKleurPlace { 8, 8, 297, 137 };
+constexpr Place LblNummerPlace { 8, 168, 297, 33 };
+
+int scaled(int pixels, UINT dpi)
+{
+    return MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+}
+
+AcceleratorTable createAccelerators()
+{
+    ACCEL accelerators[] = {
+        { FCONTROL | FVIRTKEY, 'C', Kopieren },
+    };
+    AcceleratorTable table(
+        CreateAcceleratorTableW(accelerators, static_cast<int>(std::size(accelerators))));
+    if (!table)
+        throw std::bad_alloc();
+    return table;
+}
+
+// The number's right-click menu, built here only.
+Menu createNumberMenu()
+{
+    Menu menu(CreatePopupMenu());
+    if (!menu || !AppendMenuW(menu.get(), MF_STRING, Kopieren, L"Kopiëren"))
+        throw std::bad_alloc();
+    return menu;
+}
+
+} // namespace
+
+KleurtjesWindow::KleurtjesWindow(HINSTANCE instance)
+    : m_instance(instance)
+    , m_frmKleurtjes(createFrame())
+    , m_cmdOK(
+          createControl(L"BUTTON", CmdOKCaption, WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0, CmdOK))
+    , m_cmdKleur(createControl(L"BUTTON", CmdKleurCaption, WS_TABSTOP | BS_PUSHBUTTON, 0, CmdKleur))
+    , m_picKleur(createControl(L"STATIC", L"Kleur", SS_OWNERDRAW, WS_EX_CLIENTEDGE, PicKleur))
+    , m_lblNummer(createControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, LblNummer))
+    , m_fonts(GetDpiForWindow(m_frmKleurtjes.get()), Captions, CaptionWidth)
+    , m_accelerators(createAccelerators())
+    , m_focus(m_cmdOK)
+{
+    const UINT dpi = GetDpiForWindow(m_frmKleurtjes.get());
+    place(dpi);
+    const SIZE size = frameSize(dpi);
+    SetWindowPos(m_frmKleurtjes.get(), nullptr, 0, 0, size.cx, size.cy,
+        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_ready = true;
+}
+
+KleurtjesWindow::~KleurtjesWindow()
+{
+    m_ready = false;
+}
+
+void KleurtjesWindow::load(ColourValue startColour)
+{
+    guarded(m_frmKleurtjes.get(), [&] {
+        m_picKleur.setBackColor(startColour);
+        showNumberOfSwatch();
+    });
+}
+
+void KleurtjesWindow::show(int showCommand)
+{
+    ShowWindow(m_frmKleurtjes.get(), showCommand);
+}
+
+bool KleurtjesWindow::preTranslate(MSG &message)
+{
+    const HWND frame = m_frmKleurtjes.get();
+    return frame
+        && (TranslateAcceleratorW(frame, m_accelerators.get(), &message)
+            || IsDialogMessageW(frame, &message));
+}
+
+LRESULT CALLBACK KleurtjesWindow::windowProcedure(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto *create = reinterpret_cast<const CREATESTRUCTW *>(lParam);
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto *self = reinterpret_cast<KleurtjesWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self && self->m_ready) {
+        std::optional<LRESULT> result;
+        guarded(window, [&] { result = self->dispatch(message, wParam, lParam); });
+        if (result)
+            return *result;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+std::optional<LRESULT> KleurtjesWindow::dispatch(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_CONTEXTMENU:
+        if (onContextMenu(reinterpret_cast<HWND>(wParam), lParam))
+            return 0;
+        break;
+    case WM_DRAWITEM:
+        if (wParam != PicKleur)
+            break;
+        m_picKleur.draw(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+        return TRUE;
+    case WM_ACTIVATE:
+        onActivate(LOWORD(wParam) != WA_INACTIVE);
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(m_focus);
+        return 0;
+    case WM_GETDPISCALEDSIZE:
+        *reinterpret_cast<SIZE *>(lParam) = frameSize(static_cast<UINT>(wParam));
+        return TRUE;
+    case WM_DPICHANGED:
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY:
+        m_ready = false;
+        m_frmKleurtjes.release();
+        break;
+    }
+    return std::nullopt;
+}
+
+void KleurtjesWindow::onCommand(int id, int code)
+{
+    switch (id) {
+    case IDOK:
+        pressFocusedButton();
+        break;
+    case IDCANCEL:
+        // Escape: the window has no cancel button, so nothing happens.
+        break;
+    case CmdOK:
+        if (code == BN_CLICKED)
+            cmdOKClicked();
+        break;
+    case CmdKleur:
+        if (code == BN_CLICKED)
+            cmdKleurClicked();
+        break;
+    case Kopieren:
+        copyNumber();
+        break;
+    }
+}
+
+bool KleurtjesWindow::onContextMenu(HWND target, LPARAM at)
+{
+    if (target != m_lblNummer)
+        return false;
+    const Menu menu = createNumberMenu();
+    // The chosen entry comes back as a WM_COMMAND, the same way as its accelerator.
+    TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, GET_X_LPARAM(at), GET_Y_LPARAM(at), 0,
+        m_frmKleurtjes.get(), nullptr);
+    return true;
+}
+
+void KleurtjesWindow::onActivate(bool active)
+{
+    if (active) {
+        SetFocus(m_focus);
+        return;
+    }
+    const HWND focus = GetFocus();
+    if (focus && IsChild(m_frmKleurtjes.get(), focus))
+        m_focus = focus;
+}
+
+void KleurtjesWindow::onDpiChanged(UINT dpi, const RECT &suggested)
+{
+    // The old fonts go only once the controls hold the new ones.
+    FormFonts fonts(dpi, Captions, CaptionWidth);
+    std::swap(m_fonts, fonts);
+    place(dpi);
+    SetWindowPos(m_frmKleurtjes.get(), nullptr, suggested.left, suggested.top,
+        suggested.right - suggested.left, suggested.bottom - suggested.top,
+        SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void KleurtjesWindow::cmdKleurClicked()
+{
+    // A cancel leaves the swatch alone: the chooser's colour was never picked for it.
+    if (!m_dlgDialog.ShowColor(m_frmKleurtjes.get()))
+        return;
+    m_picKleur.setBackColor(ColourConversion::toColourValue(m_dlgDialog.Color()));
+    showNumberOfSwatch();
+}
+
+void KleurtjesWindow::cmdOKClicked()
+{
+    SendMessageW(m_frmKleurtjes.get(), WM_CLOSE, 0, 0);
+}
+
+void KleurtjesWindow::copyNumber()
+{
+    wchar_t number[16] {};
+    const int length = GetWindowTextW(m_lblNummer, number, static_cast<int>(std::size(number)));
+    Clipboard::setText(m_frmKleurtjes.get(), { number, static_cast<std::size_t>(length) });
+}
+
+void KleurtjesWindow::pressFocusedButton()
+{
+    const HWND focus = GetFocus();
+    if (focus == m_cmdOK)
+        cmdOKClicked();
+    else if (focus == m_cmdKleur)
+        cmdKleurClicked();
+}
+
+// The number always comes from the swatch, so what is shown is what is painted.
+void KleurtjesWindow::showNumberOfSwatch()
+{
+    SetWindowTextW(m_lblNummer, widened(colourNumber(m_picKleur.backColor())).c_str());
+}
+
+HWND KleurtjesWindow::createFrame()
+{
+    WNDCLASSEXW windowClass {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.hInstance = m_instance;
+    windowClass.hIcon = LoadIconW(m_instance, IconName);
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(m_instance, IconName, IMAGE_ICON,
+        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = ClassName;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw std::bad_alloc();
+
+    // The system chooses where the window first appears; its size follows from its DPI.
+    const HWND frame = CreateWindowExW(FrameExtendedStyle, ClassName,
+        widened(ProjectRecord::name).c_str(), FrameStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, m_instance, this);
+    if (!frame)
+        throw std::bad_alloc();
+    return frame;
+}
+
+HWND KleurtjesWindow::createControl(
+    const wchar_t *windowClass, const wchar_t *text, DWORD style, DWORD extendedStyle, int id) const
+{
+    const HWND control = CreateWindowExW(extendedStyle, windowClass, text,
+        WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, m_frmKleurtjes.get(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), m_instance, nullptr);
+    if (!control)
+        throw std::bad_alloc();
+    return control;
+}
+
+void KleurtjesWindow::place(UINT dpi)
+{
+    const std::pair<HWND, Place> places[] = {
+        { m_cmdOK, CmdOKPlace },
+        { m_cmdKleur, CmdKleurPlace },
+        { m_picKleur.handle(), PicKleurPlace },
+        { m_lblNummer, LblNummerPlace },
+    };
+    for (const auto &[control, at] : places)
+        SetWindowPos(control, nullptr, scaled(at.x, dpi), scaled(at.y, dpi), scaled(at.width, dpi),
+            scaled(at.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const HWND button : { m_cmdOK, m_cmdKleur })
+        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(m_fonts.dialog()), TRUE);
+    SendMessageW(m_lblNummer, WM_SETFONT, reinterpret_cast<WPARAM>(m_fonts.number()), TRUE);
+}
+
+SIZE KleurtjesWindow::frameSize(UINT dpi) const
+{
+    RECT frame { 0, 0, scaled(Client.width, dpi), scaled(Client.height, dpi) };
+    AdjustWindowRectExForDpi(&frame, FrameStyle, FALSE, FrameExtendedStyle, dpi);
+    return { frame.right - frame.left, frame.bottom - frame.top };
+}

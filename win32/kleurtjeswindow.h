@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/colourvalue.h"
+#include "win32/colourchooser.h"
+#include "win32/formfonts.h"
+#include "win32/swatch.h"
+#include "win32/uniquehandle.h"
+
+#include <windows.h>
+
+#include <optional>
+
+// frmKleurtjes: the swatch, its colour number and the two buttons, with the handlers that
+// connect them to the colour chooser. The window is made hidden.
+class KleurtjesWindow
+{
+public:
+    explicit KleurtjesWindow(HINSTANCE instance);
+    ~KleurtjesWindow();
+    KleurtjesWindow(const KleurtjesWindow &) = delete;
+    KleurtjesWindow &operator=(const KleurtjesWindow &) = delete;
+
+    // Gives the window its first state; runs once, before the window is shown.
+    void load(ColourValue startColour = White);
+    void show(int showCommand);
+    // Lets the window's keyboard interface see a message before it is dispatched: the
+    // accelerators first, then Tab, Return and Escape. True when it took the message.
+    bool preTranslate(MSG &message);
+
+private:
+    static LRESULT CALLBACK windowProcedure(
+        HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<LRESULT> dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void onCommand(int id, int code);
+    bool onContextMenu(HWND target, LPARAM at);
+    void onActivate(bool active);
+    void onDpiChanged(UINT dpi, const RECT &suggested);
+
+    void cmdKleurClicked();
+    void cmdOKClicked();
+    void copyNumber();
+    void pressFocusedButton();
+    void showNumberOfSwatch();
+
+    HWND createFrame();
+    HWND createControl(const wchar_t *windowClass, const wchar_t *text, DWORD style,
+        DWORD extendedStyle, int id) const;
+    void place(UINT dpi);
+    SIZE frameSize(UINT dpi) const;
+
+    // Until the window is whole, and again once it is going, DefWindowProcW handles it all.
+    bool m_ready = false;
+    HINSTANCE m_instance = nullptr;
+    WindowHandle m_frmKleurtjes;
+    // Made in tab order: the dialog manager follows the order of creation.
+    HWND m_cmdOK = nullptr;
+    HWND m_cmdKleur = nullptr;
+    Swatch m_picKleur;
+    HWND m_lblNummer = nullptr;
+    FormFonts m_fonts;
+    ColourChooser m_dlgDialog;
+    AcceleratorTable m_accelerators;
+    // The control that gets the focus back when the window is activated again.
+    HWND m_focus = nullptr;
+};

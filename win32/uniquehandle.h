@@ -1,0 +1,76 @@
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+// Owns one handle of the Windows API and gives it back through Release when it goes.
+template<typename Handle, typename Release> class UniqueHandle
+{
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle)
+        : m_handle(handle)
+    { }
+    UniqueHandle(UniqueHandle &&other) noexcept
+        : m_handle(std::exchange(other.m_handle, nullptr))
+    { }
+    UniqueHandle &operator=(UniqueHandle &&other) noexcept
+    {
+        if (this != &other) {
+            const UniqueHandle previous(
+                std::exchange(m_handle, std::exchange(other.m_handle, nullptr)));
+        }
+        return *this;
+    }
+    ~UniqueHandle()
+    {
+        if (m_handle)
+            Release {}(m_handle);
+    }
+
+    Handle get() const { return m_handle; }
+    // For a handle the system has taken over or already destroyed.
+    Handle release() { return std::exchange(m_handle, nullptr); }
+    explicit operator bool() const { return m_handle != nullptr; }
+
+private:
+    Handle m_handle = nullptr;
+};
+
+struct DeleteGdiObject
+{
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+
+struct DeleteDc
+{
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+
+struct DestroyMenuHandle
+{
+    void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+
+struct DestroyAccelerators
+{
+    void operator()(HACCEL table) const { DestroyAcceleratorTable(table); }
+};
+
+struct DestroyWindowHandle
+{
+    void operator()(HWND window) const { DestroyWindow(window); }
+};
+
+struct FreeGlobal
+{
+    void operator()(HGLOBAL memory) const { GlobalFree(memory); }
+};
+
+using Font = UniqueHandle<HFONT, DeleteGdiObject>;
+using MemoryDc = UniqueHandle<HDC, DeleteDc>;
+using Menu = UniqueHandle<HMENU, DestroyMenuHandle>;
+using AcceleratorTable = UniqueHandle<HACCEL, DestroyAccelerators>;
+using WindowHandle = UniqueHandle<HWND, DestroyWindowHandle>;
+using GlobalMemory = UniqueHandle<HGLOBAL, FreeGlobal>;

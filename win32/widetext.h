@@ -1,0 +1,7 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The core speaks UTF-8, the W functions UTF-16.
+std::wstring widened(std::string_view utf8);
