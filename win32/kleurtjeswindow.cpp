@@ -1,6 +1,7 @@
 #include "win32/kleurtjeswindow.h"
 
 #include "core/colourconversion.h"
+#include "core/colournotation.h"
 #include "core/colournumber.h"
 #include "core/projectrecord.h"
 #include "win32/clipboard.h"
@@ -12,6 +13,8 @@
 
 #include <iterator>
 #include <new>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -55,12 +58,29 @@ AcceleratorTable createAccelerators()
     return table;
 }
 
+std::wstring menuText(std::string_view text)
+{
+    // A single & would mark a mnemonic and vanish from "&H00BBGGRR&".
+    std::wstring doubled;
+    for (const wchar_t c : widened(text)) {
+        if (c == L'&')
+            doubled += c;
+        doubled += c;
+    }
+    return doubled;
+}
+
 // The number's right-click menu, built here only.
 Menu createNumberMenu()
 {
     Menu menu(CreatePopupMenu());
-    if (!menu || !AppendMenuW(menu.get(), MF_STRING, Kopieren, L"Kopiëren"))
+    if (!menu)
         throw std::bad_alloc();
+    for (std::size_t i = 0; i < AllNotations.size(); ++i) {
+        if (!AppendMenuW(menu.get(), MF_STRING, Kopieren + i,
+                menuText(copyCommandText(AllNotations[i])).c_str()))
+            throw std::bad_alloc();
+    }
     return menu;
 }
 
@@ -74,6 +94,7 @@ KleurtjesWindow::KleurtjesWindow(HINSTANCE instance)
     , m_cmdKleur(createControl(L"BUTTON", CmdKleurCaption, WS_TABSTOP | BS_PUSHBUTTON, 0, CmdKleur))
     , m_picKleur(createControl(L"STATIC", L"Kleur", SS_OWNERDRAW, WS_EX_CLIENTEDGE, PicKleur))
     , m_lblNummer(createControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, LblNummer))
+    , m_numberTip(m_instance, m_frmKleurtjes.get(), m_lblNummer)
     , m_fonts(GetDpiForWindow(m_frmKleurtjes.get()), Captions, CaptionWidth)
     , m_accelerators(createAccelerators())
     , m_focus(m_cmdOK)
@@ -186,7 +207,10 @@ void KleurtjesWindow::onCommand(int id, int code)
             cmdKleurClicked();
         break;
     case Kopieren:
-        copyNumber();
+    case KopierenHtml:
+    case KopierenRgb:
+    case KopierenVbHex:
+        copy(AllNotations[id - Kopieren]);
         break;
     }
 }
@@ -238,11 +262,10 @@ void KleurtjesWindow::cmdOKClicked()
     SendMessageW(m_frmKleurtjes.get(), WM_CLOSE, 0, 0);
 }
 
-void KleurtjesWindow::copyNumber()
+void KleurtjesWindow::copy(Notation notation)
 {
-    wchar_t number[16] {};
-    const int length = GetWindowTextW(m_lblNummer, number, static_cast<int>(std::size(number)));
-    Clipboard::setText(m_frmKleurtjes.get(), { number, static_cast<std::size_t>(length) });
+    Clipboard::setText(
+        m_frmKleurtjes.get(), widened(formatColour(m_picKleur.backColor(), notation)));
 }
 
 void KleurtjesWindow::pressFocusedButton()
@@ -257,7 +280,9 @@ void KleurtjesWindow::pressFocusedButton()
 // The number always comes from the swatch, so what is shown is what is painted.
 void KleurtjesWindow::showNumberOfSwatch()
 {
-    SetWindowTextW(m_lblNummer, widened(colourNumber(m_picKleur.backColor())).c_str());
+    const ColourValue value = m_picKleur.backColor();
+    SetWindowTextW(m_lblNummer, widened(colourNumber(value)).c_str());
+    m_numberTip.setText(widened(notationsText(value)));
 }
 
 HWND KleurtjesWindow::createFrame()

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/colournotation.h"
 #include "core/colourvalue.h"
 #include "win32/colourchooser.h"
 #include "win32/formfonts.h"
+#include "win32/hovertip.h"
 #include "win32/swatch.h"
 #include "win32/uniquehandle.h"
 
@@ -39,7 +41,7 @@ private:
 
     void cmdKleurClicked();
     void cmdOKClicked();
-    void copyNumber();
+    void copy(Notation notation);
     void pressFocusedButton();
     void showNumberOfSwatch();
 
@@ -58,6 +60,8 @@ private:
     HWND m_cmdKleur = nullptr;
     Swatch m_picKleur;
     HWND m_lblNummer = nullptr;
+    // The number in every notation.
+    HoverTip m_numberTip;
     FormFonts m_fonts;
     ColourChooser m_dlgDialog;
     AcceleratorTable m_accelerators;
