@@ -3,6 +3,7 @@
 #include "core/colourconversion.h"
 #include "core/colournotation.h"
 #include "core/colournumber.h"
+#include "core/colourparser.h"
 #include "core/projectrecord.h"
 #include "win32/clipboard.h"
 #include "win32/commandids.h"
@@ -34,6 +35,9 @@ struct Place
     int x, y, width, height;
 };
 
+// Long enough to read a short reason, short enough not to linger over the next action.
+constexpr UINT RefusalShownMs = 4000;
+
 // Places at 96 DPI, as the form was drawn.
 constexpr Place Client { 0, 0, 314, 248 };
 constexpr Place CmdOKPlace { 248, 216, 57, 25 };
@@ -50,6 +54,7 @@ AcceleratorTable createAccelerators()
 {
     ACCEL accelerators[] = {
         { FCONTROL | FVIRTKEY, 'C', Kopieren },
+        { FCONTROL | FVIRTKEY, 'V', Plakken },
     };
     AcceleratorTable table(
         CreateAcceleratorTableW(accelerators, static_cast<int>(std::size(accelerators))));
@@ -81,6 +86,9 @@ Menu createNumberMenu()
                 menuText(copyCommandText(AllNotations[i])).c_str()))
             throw std::bad_alloc();
     }
+    if (!AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr)
+        || !AppendMenuW(menu.get(), MF_STRING, Plakken, L"Plakken"))
+        throw std::bad_alloc();
     return menu;
 }
 
@@ -95,6 +103,7 @@ KleurtjesWindow::KleurtjesWindow(HINSTANCE instance)
     , m_picKleur(createControl(L"STATIC", L"Kleur", SS_OWNERDRAW, WS_EX_CLIENTEDGE, PicKleur))
     , m_lblNummer(createControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, LblNummer))
     , m_numberTip(m_instance, m_frmKleurtjes.get(), m_lblNummer)
+    , m_reasonTip(m_instance, m_frmKleurtjes.get())
     , m_fonts(GetDpiForWindow(m_frmKleurtjes.get()), Captions, CaptionWidth)
     , m_accelerators(createAccelerators())
     , m_focus(m_cmdOK)
@@ -166,6 +175,10 @@ std::optional<LRESULT> KleurtjesWindow::dispatch(UINT message, WPARAM wParam, LP
             break;
         m_picKleur.draw(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
         return TRUE;
+    case WM_TIMER:
+        if (m_reasonTip.onTimer(wParam))
+            return 0;
+        break;
     case WM_ACTIVATE:
         onActivate(LOWORD(wParam) != WA_INACTIVE);
         return 0;
@@ -211,6 +224,9 @@ void KleurtjesWindow::onCommand(int id, int code)
     case KopierenRgb:
     case KopierenVbHex:
         copy(AllNotations[id - Kopieren]);
+        break;
+    case Plakken:
+        paste();
         break;
     }
 }
@@ -266,6 +282,33 @@ void KleurtjesWindow::copy(Notation notation)
 {
     Clipboard::setText(
         m_frmKleurtjes.get(), widened(formatColour(m_picKleur.backColor(), notation)));
+}
+
+void KleurtjesWindow::paste()
+{
+    // One character more than the parser takes is enough for it to refuse the rest unread.
+    const ColourParser::Result result = ColourParser::parse(
+        narrowed(Clipboard::text(m_frmKleurtjes.get(), ColourParser::MaxLength + 1)));
+    if (result.colour)
+        takeColour(*result.colour);
+    else
+        refuse(result.reason);
+}
+
+// A colour from outside the dialog: the dialog opens on it next time, as on one confirmed.
+void KleurtjesWindow::takeColour(ColourValue value)
+{
+    m_picKleur.setBackColor(value);
+    m_dlgDialog.setColor(value);
+    showNumberOfSwatch();
+    m_reasonTip.hide();
+}
+
+// Not a modal box: the user only has to try again.
+void KleurtjesWindow::refuse(const std::string &reason)
+{
+    MessageBeep(MB_OK);
+    m_reasonTip.showBelow(m_lblNummer, widened(reason), RefusalShownMs);
 }
 
 void KleurtjesWindow::pressFocusedButton()

@@ -5,12 +5,14 @@
 #include "win32/colourchooser.h"
 #include "win32/formfonts.h"
 #include "win32/hovertip.h"
+#include "win32/reasontip.h"
 #include "win32/swatch.h"
 #include "win32/uniquehandle.h"
 
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
 // frmKleurtjes: the swatch, its colour number and the two buttons, with the handlers that
 // connect them to the colour chooser. The window is made hidden.
@@ -42,6 +44,9 @@ private:
     void cmdKleurClicked();
     void cmdOKClicked();
     void copy(Notation notation);
+    void paste();
+    void takeColour(ColourValue value);
+    void refuse(const std::string &reason);
     void pressFocusedButton();
     void showNumberOfSwatch();
 
@@ -62,6 +67,7 @@ private:
     HWND m_lblNummer = nullptr;
     // The number in every notation.
     HoverTip m_numberTip;
+    ReasonTip m_reasonTip;
     FormFonts m_fonts;
     ColourChooser m_dlgDialog;
     AcceleratorTable m_accelerators;
