@@ -121,10 +121,13 @@ KleurtjesWindow::~KleurtjesWindow()
     m_ready = false;
 }
 
-void KleurtjesWindow::load(ColourValue startColour)
+void KleurtjesWindow::load(std::optional<ColourValue> start)
 {
     guarded(m_frmKleurtjes.get(), [&] {
-        m_picKleur.setBackColor(startColour);
+        m_picKleur.setBackColor(start.value_or(White));
+        // Without a start colour the dialog opens on black, as it always has.
+        if (start)
+            m_dlgDialog.setColor(*start);
         showNumberOfSwatch();
     });
 }

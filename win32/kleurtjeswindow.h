@@ -24,9 +24,12 @@ public:
     KleurtjesWindow(const KleurtjesWindow &) = delete;
     KleurtjesWindow &operator=(const KleurtjesWindow &) = delete;
 
-    // Gives the window its first state; runs once, before the window is shown.
-    void load(ColourValue startColour = White);
+    // Gives the window its first state, white unless a start colour is given; runs once,
+    // before the window is shown.
+    void load(std::optional<ColourValue> start = {});
     void show(int showCommand);
+    // The colour the swatch shows, also once the window is gone.
+    ColourValue colour() const { return m_picKleur.backColor(); }
     // Lets the window's keyboard interface see a message before it is dispatched: the
     // accelerators first, then Tab, Return and Escape. True when it took the message.
     bool preTranslate(MSG &message);
