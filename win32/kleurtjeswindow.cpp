@@ -108,6 +108,10 @@ KleurtjesWindow::KleurtjesWindow(HINSTANCE instance)
     , m_accelerators(createAccelerators())
     , m_focus(m_cmdOK)
 {
+    // The number never has the focus: without a live region, screen readers would not say
+    // a new one.
+    m_annotations.makeLiveRegion(m_lblNummer);
+    m_annotations.makeGraphic(m_picKleur.handle(), L"Kleur");
     const UINT dpi = GetDpiForWindow(m_frmKleurtjes.get());
     place(dpi);
     const SIZE size = frameSize(dpi);
@@ -128,7 +132,7 @@ void KleurtjesWindow::load(std::optional<ColourValue> start)
         // Without a start colour the dialog opens on black, as it always has.
         if (start)
             m_dlgDialog.setColor(*start);
-        showNumberOfSwatch();
+        showNumberOfSwatch(false);
     });
 }
 
@@ -195,6 +199,7 @@ std::optional<LRESULT> KleurtjesWindow::dispatch(UINT message, WPARAM wParam, LP
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return 0;
     case WM_DESTROY:
+        m_annotations.clear();
         PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY:
@@ -273,7 +278,7 @@ void KleurtjesWindow::cmdKleurClicked()
     if (!m_dlgDialog.ShowColor(m_frmKleurtjes.get()))
         return;
     m_picKleur.setBackColor(ColourConversion::toColourValue(m_dlgDialog.Color()));
-    showNumberOfSwatch();
+    showNumberOfSwatch(true);
 }
 
 void KleurtjesWindow::cmdOKClicked()
@@ -303,7 +308,7 @@ void KleurtjesWindow::takeColour(ColourValue value)
 {
     m_picKleur.setBackColor(value);
     m_dlgDialog.setColor(value);
-    showNumberOfSwatch();
+    showNumberOfSwatch(true);
     m_reasonTip.hide();
 }
 
@@ -324,11 +329,14 @@ void KleurtjesWindow::pressFocusedButton()
 }
 
 // The number always comes from the swatch, so what is shown is what is painted.
-void KleurtjesWindow::showNumberOfSwatch()
+void KleurtjesWindow::showNumberOfSwatch(bool announce)
 {
     const ColourValue value = m_picKleur.backColor();
     SetWindowTextW(m_lblNummer, widened(colourNumber(value)).c_str());
     m_numberTip.setText(widened(notationsText(value)));
+    m_annotations.describe(m_picKleur.handle(), widened(componentsText(value)));
+    if (announce)
+        AccessibleAnnotations::liveRegionChanged(m_lblNummer);
 }
 
 HWND KleurtjesWindow::createFrame()

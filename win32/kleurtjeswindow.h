@@ -2,6 +2,7 @@
 
 #include "core/colournotation.h"
 #include "core/colourvalue.h"
+#include "win32/accessibleannotations.h"
 #include "win32/colourchooser.h"
 #include "win32/formfonts.h"
 #include "win32/hovertip.h"
@@ -51,7 +52,7 @@ private:
     void takeColour(ColourValue value);
     void refuse(const std::string &reason);
     void pressFocusedButton();
-    void showNumberOfSwatch();
+    void showNumberOfSwatch(bool announce);
 
     HWND createFrame();
     HWND createControl(const wchar_t *windowClass, const wchar_t *text, DWORD style,
@@ -71,6 +72,7 @@ private:
     // The number in every notation.
     HoverTip m_numberTip;
     ReasonTip m_reasonTip;
+    AccessibleAnnotations m_annotations;
     FormFonts m_fonts;
     ColourChooser m_dlgDialog;
     AcceleratorTable m_accelerators;

@@ -1,5 +1,6 @@
 #include "win32/startup.h"
 
+#include "win32/comapartment.h"
 #include "win32/fatalerror.h"
 #include "win32/handlerguard.h"
 #include "win32/kleurtjeswindow.h"
@@ -22,6 +23,8 @@ int Startup::run(HINSTANCE instance, int showCommand) noexcept
         INITCOMMONCONTROLSEX controls { sizeof controls, ICC_STANDARD_CLASSES };
         InitCommonControlsEx(&controls);
 
+        // The window's accessible annotations are COM objects.
+        const ComApartment apartment;
         KleurtjesWindow window(instance);
         window.load(options.startColour);
         window.show(showCommand);
