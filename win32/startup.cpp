@@ -19,8 +19,9 @@ int Startup::run(HINSTANCE instance, int showCommand) noexcept
             return;
         }
 
-        // Loads the common controls of version 6, which the manifest asks for.
-        INITCOMMONCONTROLSEX controls { sizeof controls, ICC_STANDARD_CLASSES };
+        // Loads the common controls of version 6, which the manifest asks for; the tab
+        // classes bring the tooltip's.
+        INITCOMMONCONTROLSEX controls { sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES };
         InitCommonControlsEx(&controls);
 
         // The window's accessible annotations are COM objects.
