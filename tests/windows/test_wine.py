@@ -9,9 +9,11 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
 import wine  # noqa: E402
-from harness import HEIGHT, STEP_TIMEOUT, WIDTH, Session  # noqa: E402
+from harness import HEIGHT, STEP_TIMEOUT, SWATCH_CENTRE, WIDTH, Session  # noqa: E402
 
 WHITE = (255, 255, 255)
+# 5649426: red 0x12, green 0x34, blue 0x56.
+COLOUR, NUMBER = (18, 52, 86), "5649426"
 AFSLUITEN = (248 + 57 // 2, 216 + 25 // 2)
 # Wine queues keys for the control that has the focus when they arrive, so a key that moves
 # the focus needs a moment before the next one.
@@ -53,8 +55,8 @@ class UnderWine(unittest.TestCase):
         wine.stop(cls.prefix)
         cls.session.close()
 
-    def start(self):
-        app = self.session.start(["wine", self.exe])
+    def start(self, *arguments):
+        app = self.session.start(["wine", self.exe, *arguments])
         self.addCleanup(app.stop)
         return app, app.main_window()
 
@@ -85,6 +87,30 @@ class UnderWine(unittest.TestCase):
             self.x.wait_until(clipboard, STEP_TIMEOUT, f"{number} on the clipboard")
         except TimeoutError:
             self.fail(f"the clipboard holds {clipboard.last!r}, not {number}")
+
+    def set_clipboard(self, text):
+        """Makes text the X clipboard's, served by an xclip that runs until another owner
+        takes the clipboard over or the test ends."""
+        owner = subprocess.Popen(
+            ["xclip", "-quiet", "-selection", "clipboard", "-display", self.session.name],
+            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(owner.wait)
+        self.addCleanup(owner.kill)
+        owner.stdin.write(text.encode())
+        owner.stdin.close()
+
+    def paste(self, window, done, what):
+        """Presses Ctrl+V in window until done() holds. Wine takes a new X clipboard over in
+        its own time, and until then a paste still sees the one before."""
+        deadline = time.monotonic() + STEP_TIMEOUT
+        while True:
+            self.x.focus(window)
+            self.x.key("ctrl+v")
+            try:
+                return self.x.wait_until(done, 1, what)
+            except TimeoutError:
+                if time.monotonic() > deadline:
+                    raise
 
     def open_dialog(self, app, window):
         self.settle("Tab")
@@ -158,6 +184,37 @@ class UnderWine(unittest.TestCase):
         app.closed(dialog)
         app.wait_swatch(window, (18, 52, 86), probe)
         self.assert_copies(window, str(18 + 256 * 52 + 65536 * 86))
+
+    def test_paste_shows_a_colour_everywhere_and_refuses_what_is_none(self):
+        app, window = self.start()
+        app.wait_swatch(window, WHITE)
+        # Blue first, and padded: white space around a colour does not count.
+        self.set_clipboard("  &H563412&\n")
+        self.paste(window, lambda: self.x.pixel(window, *SWATCH_CENTRE) == COLOUR, "the colour")
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+
+        # "Kies kleur" opens on the pasted colour: confirmed at once, it stays.
+        dialog = self.open_dialog(app, window)
+        self.settle("Return")
+        app.closed(dialog)
+        self.assert_copies(window, NUMBER)
+
+        # One beyond the largest colour: not wrapped, refused with its reason in a tip.
+        self.set_clipboard("&H1000000")
+        self.paste(window, lambda: len(self.x.windows_of(app.pid)) > 1, "reason tip")
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+        self.assert_copies(window, NUMBER)
+
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+
+    def test_colour_argument_is_shown_and_printed_at_the_end(self):
+        app, window = self.start("--print", "#123456")
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+        self.assertEqual(app.output(), "")
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(app.output(), NUMBER + "\n")
 
 
 if __name__ == "__main__":
