@@ -16,7 +16,7 @@
 #include <string>
 
 // frmKleurtjes: the swatch, its colour number and the two buttons, with the handlers that
-// connect them to the colour chooser. The window is made hidden.
+// connect them to the colour chooser and the clipboard. The window is made hidden.
 class KleurtjesWindow
 {
 public:
