@@ -2,6 +2,7 @@
 
 #include "win32/uniquehandle.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -27,6 +28,28 @@ private:
     bool m_open = false;
 };
 
+class GlobalLockScope
+{
+public:
+    explicit GlobalLockScope(HGLOBAL memory)
+        : m_memory(memory)
+        , m_data(GlobalLock(memory))
+    { }
+    ~GlobalLockScope()
+    {
+        if (m_data)
+            GlobalUnlock(m_memory);
+    }
+    GlobalLockScope(const GlobalLockScope &) = delete;
+    GlobalLockScope &operator=(const GlobalLockScope &) = delete;
+
+    const void *data() const { return m_data; }
+
+private:
+    HGLOBAL m_memory = nullptr;
+    void *m_data = nullptr;
+};
+
 } // namespace
 
 void Clipboard::setText(HWND owner, std::wstring_view text)
@@ -49,4 +72,22 @@ void Clipboard::setText(HWND owner, std::wstring_view text)
     // Once set, the clipboard owns the memory.
     if (SetClipboardData(CF_UNICODETEXT, memory.get()))
         memory.release();
+}
+
+std::wstring Clipboard::text(HWND owner, std::size_t limit)
+{
+    const OpenClipboardScope clipboard(owner);
+    if (!clipboard)
+        return {};
+    const HANDLE memory = GetClipboardData(CF_UNICODETEXT);
+    if (!memory)
+        return {};
+    const GlobalLockScope locked(memory);
+    if (!locked.data())
+        return {};
+    // Another program wrote the text: its block's size bounds the search for the terminator,
+    // which may be missing.
+    const std::size_t units = std::min<std::size_t>(GlobalSize(memory) / sizeof(wchar_t), limit);
+    const auto *first = static_cast<const wchar_t *>(locked.data());
+    return { first, std::find(first, first + units, L'\0') };
 }

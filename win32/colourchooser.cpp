@@ -32,3 +32,8 @@ PropertyValue ColourChooser::Color() const
 {
     return std::int64_t { m_color };
 }
+
+void ColourChooser::setColor(ColourValue value)
+{
+    m_color = static_cast<COLORREF>(value);
+}

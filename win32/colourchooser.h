@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/colourvalue.h"
 #include "core/propertyvalue.h"
 
 #include <windows.h>
@@ -14,8 +15,10 @@ public:
     // Opens the dialog modally over owner; true when the user confirmed a colour, false on
     // cancel. Throws RuntimeError when the dialog itself fails.
     bool ShowColor(HWND owner);
-    // The current colour, 0 (black) until the user confirms one.
+    // The current colour, 0 (black) until the user confirms one or it is set.
     PropertyValue Color() const;
+    // Makes value the current colour, so that the dialog opens on it next time.
+    void setColor(ColourValue value);
 
 private:
     COLORREF m_color = 0;

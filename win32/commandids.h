@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/colournotation.h"
+
 // The number of every control and command of frmKleurtjes: buttons, menu entries and
 // accelerators share one WM_COMMAND, so they share one list. None may be IDOK (1) or
 // IDCANCEL (2): IsDialogMessageW sends those for Return and Escape.
@@ -9,5 +11,12 @@ enum CommandId : int {
     PicKleur,
     LblNummer,
 
+    // One copy command per notation, in the order of AllNotations.
     Kopieren = 201,
+    KopierenHtml,
+    KopierenRgb,
+    KopierenVbHex,
+    Plakken,
 };
+
+static_assert(Plakken - Kopieren == AllNotations.size());

@@ -1,7 +1,9 @@
 #include "win32/kleurtjeswindow.h"
 
 #include "core/colourconversion.h"
+#include "core/colournotation.h"
 #include "core/colournumber.h"
+#include "core/colourparser.h"
 #include "core/projectrecord.h"
 #include "win32/clipboard.h"
 #include "win32/commandids.h"
@@ -12,6 +14,8 @@
 
 #include <iterator>
 #include <new>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -31,6 +35,9 @@ struct Place
     int x, y, width, height;
 };
 
+// Long enough to read a short reason, short enough not to linger over the next action.
+constexpr UINT RefusalShownMs = 4000;
+
 // Places at 96 DPI, as the form was drawn.
 constexpr Place Client { 0, 0, 314, 248 };
 constexpr Place CmdOKPlace { 248, 216, 57, 25 };
@@ -47,6 +54,7 @@ AcceleratorTable createAccelerators()
 {
     ACCEL accelerators[] = {
         { FCONTROL | FVIRTKEY, 'C', Kopieren },
+        { FCONTROL | FVIRTKEY, 'V', Plakken },
     };
     AcceleratorTable table(
         CreateAcceleratorTableW(accelerators, static_cast<int>(std::size(accelerators))));
@@ -55,11 +63,31 @@ AcceleratorTable createAccelerators()
     return table;
 }
 
+std::wstring menuText(std::string_view text)
+{
+    // A single & would mark a mnemonic and vanish from "&H00BBGGRR&".
+    std::wstring doubled;
+    for (const wchar_t c : widened(text)) {
+        if (c == L'&')
+            doubled += c;
+        doubled += c;
+    }
+    return doubled;
+}
+
 // The number's right-click menu, built here only.
 Menu createNumberMenu()
 {
     Menu menu(CreatePopupMenu());
-    if (!menu || !AppendMenuW(menu.get(), MF_STRING, Kopieren, L"Kopiëren"))
+    if (!menu)
+        throw std::bad_alloc();
+    for (std::size_t i = 0; i < AllNotations.size(); ++i) {
+        if (!AppendMenuW(menu.get(), MF_STRING, Kopieren + i,
+                menuText(copyCommandText(AllNotations[i])).c_str()))
+            throw std::bad_alloc();
+    }
+    if (!AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr)
+        || !AppendMenuW(menu.get(), MF_STRING, Plakken, L"Plakken"))
         throw std::bad_alloc();
     return menu;
 }
@@ -74,10 +102,16 @@ KleurtjesWindow::KleurtjesWindow(HINSTANCE instance)
     , m_cmdKleur(createControl(L"BUTTON", CmdKleurCaption, WS_TABSTOP | BS_PUSHBUTTON, 0, CmdKleur))
     , m_picKleur(createControl(L"STATIC", L"Kleur", SS_OWNERDRAW, WS_EX_CLIENTEDGE, PicKleur))
     , m_lblNummer(createControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, LblNummer))
+    , m_numberTip(m_instance, m_frmKleurtjes.get(), m_lblNummer)
+    , m_reasonTip(m_instance, m_frmKleurtjes.get())
     , m_fonts(GetDpiForWindow(m_frmKleurtjes.get()), Captions, CaptionWidth)
     , m_accelerators(createAccelerators())
     , m_focus(m_cmdOK)
 {
+    // The number never has the focus: without a live region, screen readers would not say
+    // a new one.
+    m_annotations.makeLiveRegion(m_lblNummer);
+    m_annotations.makeGraphic(m_picKleur.handle(), L"Kleur");
     const UINT dpi = GetDpiForWindow(m_frmKleurtjes.get());
     place(dpi);
     const SIZE size = frameSize(dpi);
@@ -91,11 +125,14 @@ KleurtjesWindow::~KleurtjesWindow()
     m_ready = false;
 }
 
-void KleurtjesWindow::load(ColourValue startColour)
+void KleurtjesWindow::load(std::optional<ColourValue> start)
 {
     guarded(m_frmKleurtjes.get(), [&] {
-        m_picKleur.setBackColor(startColour);
-        showNumberOfSwatch();
+        m_picKleur.setBackColor(start.value_or(White));
+        // Without a start colour the dialog opens on black, as it always has.
+        if (start)
+            m_dlgDialog.setColor(*start);
+        showNumberOfSwatch(false);
     });
 }
 
@@ -145,6 +182,10 @@ std::optional<LRESULT> KleurtjesWindow::dispatch(UINT message, WPARAM wParam, LP
             break;
         m_picKleur.draw(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
         return TRUE;
+    case WM_TIMER:
+        if (m_reasonTip.onTimer(wParam))
+            return 0;
+        break;
     case WM_ACTIVATE:
         onActivate(LOWORD(wParam) != WA_INACTIVE);
         return 0;
@@ -158,6 +199,7 @@ std::optional<LRESULT> KleurtjesWindow::dispatch(UINT message, WPARAM wParam, LP
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return 0;
     case WM_DESTROY:
+        m_annotations.clear();
         PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY:
@@ -186,7 +228,13 @@ void KleurtjesWindow::onCommand(int id, int code)
             cmdKleurClicked();
         break;
     case Kopieren:
-        copyNumber();
+    case KopierenHtml:
+    case KopierenRgb:
+    case KopierenVbHex:
+        copy(AllNotations[id - Kopieren]);
+        break;
+    case Plakken:
+        paste();
         break;
     }
 }
@@ -230,7 +278,7 @@ void KleurtjesWindow::cmdKleurClicked()
     if (!m_dlgDialog.ShowColor(m_frmKleurtjes.get()))
         return;
     m_picKleur.setBackColor(ColourConversion::toColourValue(m_dlgDialog.Color()));
-    showNumberOfSwatch();
+    showNumberOfSwatch(true);
 }
 
 void KleurtjesWindow::cmdOKClicked()
@@ -238,11 +286,37 @@ void KleurtjesWindow::cmdOKClicked()
     SendMessageW(m_frmKleurtjes.get(), WM_CLOSE, 0, 0);
 }
 
-void KleurtjesWindow::copyNumber()
+void KleurtjesWindow::copy(Notation notation)
 {
-    wchar_t number[16] {};
-    const int length = GetWindowTextW(m_lblNummer, number, static_cast<int>(std::size(number)));
-    Clipboard::setText(m_frmKleurtjes.get(), { number, static_cast<std::size_t>(length) });
+    Clipboard::setText(
+        m_frmKleurtjes.get(), widened(formatColour(m_picKleur.backColor(), notation)));
+}
+
+void KleurtjesWindow::paste()
+{
+    // One character more than the parser takes is enough for it to refuse the rest unread.
+    const ColourParser::Result result = ColourParser::parse(
+        narrowed(Clipboard::text(m_frmKleurtjes.get(), ColourParser::MaxLength + 1)));
+    if (result.colour)
+        takeColour(*result.colour);
+    else
+        refuse(result.reason);
+}
+
+// A colour from outside the dialog: the dialog opens on it next time, as on one confirmed.
+void KleurtjesWindow::takeColour(ColourValue value)
+{
+    m_picKleur.setBackColor(value);
+    m_dlgDialog.setColor(value);
+    showNumberOfSwatch(true);
+    m_reasonTip.hide();
+}
+
+// Not a modal box: the user only has to try again.
+void KleurtjesWindow::refuse(const std::string &reason)
+{
+    MessageBeep(MB_OK);
+    m_reasonTip.showBelow(m_lblNummer, widened(reason), RefusalShownMs);
 }
 
 void KleurtjesWindow::pressFocusedButton()
@@ -255,9 +329,14 @@ void KleurtjesWindow::pressFocusedButton()
 }
 
 // The number always comes from the swatch, so what is shown is what is painted.
-void KleurtjesWindow::showNumberOfSwatch()
+void KleurtjesWindow::showNumberOfSwatch(bool announce)
 {
-    SetWindowTextW(m_lblNummer, widened(colourNumber(m_picKleur.backColor())).c_str());
+    const ColourValue value = m_picKleur.backColor();
+    SetWindowTextW(m_lblNummer, widened(colourNumber(value)).c_str());
+    m_numberTip.setText(widened(notationsText(value)));
+    m_annotations.describe(m_picKleur.handle(), widened(componentsText(value)));
+    if (announce)
+        AccessibleAnnotations::liveRegionChanged(m_lblNummer);
 }
 
 HWND KleurtjesWindow::createFrame()

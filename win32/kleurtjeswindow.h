@@ -1,17 +1,22 @@
 #pragma once
 
+#include "core/colournotation.h"
 #include "core/colourvalue.h"
+#include "win32/accessibleannotations.h"
 #include "win32/colourchooser.h"
 #include "win32/formfonts.h"
+#include "win32/hovertip.h"
+#include "win32/reasontip.h"
 #include "win32/swatch.h"
 #include "win32/uniquehandle.h"
 
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
 // frmKleurtjes: the swatch, its colour number and the two buttons, with the handlers that
-// connect them to the colour chooser. The window is made hidden.
+// connect them to the colour chooser and the clipboard. The window is made hidden.
 class KleurtjesWindow
 {
 public:
@@ -20,9 +25,12 @@ public:
     KleurtjesWindow(const KleurtjesWindow &) = delete;
     KleurtjesWindow &operator=(const KleurtjesWindow &) = delete;
 
-    // Gives the window its first state; runs once, before the window is shown.
-    void load(ColourValue startColour = White);
+    // Gives the window its first state, white unless a start colour is given; runs once,
+    // before the window is shown.
+    void load(std::optional<ColourValue> start = {});
     void show(int showCommand);
+    // The colour the swatch shows, also once the window is gone.
+    ColourValue colour() const { return m_picKleur.backColor(); }
     // Lets the window's keyboard interface see a message before it is dispatched: the
     // accelerators first, then Tab, Return and Escape. True when it took the message.
     bool preTranslate(MSG &message);
@@ -39,9 +47,12 @@ private:
 
     void cmdKleurClicked();
     void cmdOKClicked();
-    void copyNumber();
+    void copy(Notation notation);
+    void paste();
+    void takeColour(ColourValue value);
+    void refuse(const std::string &reason);
     void pressFocusedButton();
-    void showNumberOfSwatch();
+    void showNumberOfSwatch(bool announce);
 
     HWND createFrame();
     HWND createControl(const wchar_t *windowClass, const wchar_t *text, DWORD style,
@@ -58,6 +69,10 @@ private:
     HWND m_cmdKleur = nullptr;
     Swatch m_picKleur;
     HWND m_lblNummer = nullptr;
+    // The number in every notation.
+    HoverTip m_numberTip;
+    ReasonTip m_reasonTip;
+    AccessibleAnnotations m_annotations;
     FormFonts m_fonts;
     ColourChooser m_dlgDialog;
     AcceleratorTable m_accelerators;

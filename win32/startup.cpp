@@ -1,8 +1,10 @@
 #include "win32/startup.h"
 
+#include "win32/comapartment.h"
 #include "win32/fatalerror.h"
 #include "win32/handlerguard.h"
 #include "win32/kleurtjeswindow.h"
+#include "win32/startoptions.h"
 
 #include <commctrl.h>
 
@@ -10,14 +12,26 @@ int Startup::run(HINSTANCE instance, int showCommand) noexcept
 {
     int status = FatalError::ExitStatus;
     guarded(nullptr, [&] {
-        // Loads the common controls of version 6, which the manifest asks for.
-        INITCOMMONCONTROLSEX controls { sizeof controls, ICC_STANDARD_CLASSES };
+        // Help, version and mistakes are answered before any window opens.
+        const CommandLine::Result options = StartOptions::read();
+        if (options.exitStatus) {
+            status = StartOptions::answer(options);
+            return;
+        }
+
+        // Loads the common controls of version 6, which the manifest asks for; the tab
+        // classes bring the tooltip's.
+        INITCOMMONCONTROLSEX controls { sizeof controls, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES };
         InitCommonControlsEx(&controls);
 
+        // The window's accessible annotations are COM objects.
+        const ComApartment apartment;
         KleurtjesWindow window(instance);
-        window.load();
+        window.load(options.startColour);
         window.show(showCommand);
         status = messageLoop(window);
+        if (options.print && status == 0)
+            StartOptions::print(window.colour());
     });
     return status;
 }

@@ -68,9 +68,23 @@ struct FreeGlobal
     void operator()(HGLOBAL memory) const { GlobalFree(memory); }
 };
 
+struct FreeLocal
+{
+    void operator()(void *memory) const { LocalFree(memory); }
+};
+
+struct CloseKernelHandle
+{
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+
 using Font = UniqueHandle<HFONT, DeleteGdiObject>;
 using MemoryDc = UniqueHandle<HDC, DeleteDc>;
 using Menu = UniqueHandle<HMENU, DestroyMenuHandle>;
 using AcceleratorTable = UniqueHandle<HACCEL, DestroyAccelerators>;
 using WindowHandle = UniqueHandle<HWND, DestroyWindowHandle>;
 using GlobalMemory = UniqueHandle<HGLOBAL, FreeGlobal>;
+// What CommandLineToArgvW gives.
+using LocalArguments = UniqueHandle<wchar_t **, FreeLocal>;
+// Not for the handles that fail as INVALID_HANDLE_VALUE: those must be made nullptr first.
+using KernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;

@@ -300,8 +300,9 @@ class Display:
         for character in text:
             self.key(_CHARACTER_KEYSYMS.get(character, character))
 
-    def click(self, x, y):
+    def click(self, x, y, button=1):
+        """Clicks at (x, y) of the screen; button 3 is the right one."""
         XTestFakeMotionEvent(self._dpy, -1, x, y, 0)
-        XTestFakeButtonEvent(self._dpy, 1, 1, 0)
-        XTestFakeButtonEvent(self._dpy, 1, 0, 0)
+        XTestFakeButtonEvent(self._dpy, button, 1, 0)
+        XTestFakeButtonEvent(self._dpy, button, 0, 0)
         XSync(self._dpy, 0)

@@ -9,10 +9,13 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
 import wine  # noqa: E402
-from harness import HEIGHT, STEP_TIMEOUT, WIDTH, Session  # noqa: E402
+from harness import HEIGHT, STEP_TIMEOUT, SWATCH_CENTRE, WIDTH, Session  # noqa: E402
 
 WHITE = (255, 255, 255)
+# 5649426: red 0x12, green 0x34, blue 0x56.
+COLOUR, NUMBER = (18, 52, 86), "5649426"
 AFSLUITEN = (248 + 57 // 2, 216 + 25 // 2)
+NUMBER_LABEL = (8 + 20, 168 + 16)
 # Wine queues keys for the control that has the focus when they arrive, so a key that moves
 # the focus needs a moment before the next one.
 SETTLE = 0.5
@@ -53,8 +56,8 @@ class UnderWine(unittest.TestCase):
         wine.stop(cls.prefix)
         cls.session.close()
 
-    def start(self):
-        app = self.session.start(["wine", self.exe])
+    def start(self, *arguments):
+        app = self.session.start(["wine", self.exe, *arguments])
         self.addCleanup(app.stop)
         return app, app.main_window()
 
@@ -63,28 +66,54 @@ class UnderWine(unittest.TestCase):
             self.x.key(key)
             time.sleep(SETTLE)
 
-    def click(self, window, point):
+    def click(self, window, point, button=1):
         attributes = self.x.attributes(window)
-        self.x.click(attributes.x + point[0], attributes.y + point[1])
+        self.x.click(attributes.x + point[0], attributes.y + point[1], button)
 
     def assert_copies(self, window, number):
         """Presses Ctrl+C in window and waits for number on the X clipboard. What an earlier
         test copied stays there; no two tests copy the same number, so it cannot pass for it."""
         self.x.focus(window)
         self.x.key("ctrl+c")
+        self.assert_clipboard(number)
 
+    def assert_clipboard(self, text):
         def clipboard():
             result = subprocess.run(
                 ["xclip", "-o", "-selection", "clipboard", "-t", "UTF8_STRING",
                  "-display", self.session.name],
                 capture_output=True, text=True, timeout=STEP_TIMEOUT, check=False)
             clipboard.last = result.stdout
-            return result.stdout == number
+            return result.stdout == text
         clipboard.last = None
         try:
-            self.x.wait_until(clipboard, STEP_TIMEOUT, f"{number} on the clipboard")
+            self.x.wait_until(clipboard, STEP_TIMEOUT, f"{text} on the clipboard")
         except TimeoutError:
-            self.fail(f"the clipboard holds {clipboard.last!r}, not {number}")
+            self.fail(f"the clipboard holds {clipboard.last!r}, not {text}")
+
+    def set_clipboard(self, text):
+        """Makes text the X clipboard's, served by an xclip that runs until another owner
+        takes the clipboard over or the test ends."""
+        owner = subprocess.Popen(
+            ["xclip", "-quiet", "-selection", "clipboard", "-display", self.session.name],
+            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(owner.wait)
+        self.addCleanup(owner.kill)
+        owner.stdin.write(text.encode())
+        owner.stdin.close()
+
+    def paste(self, window, done, what):
+        """Presses Ctrl+V in window until done() holds. Wine takes a new X clipboard over in
+        its own time, and until then a paste still sees the one before."""
+        deadline = time.monotonic() + STEP_TIMEOUT
+        while True:
+            self.x.focus(window)
+            self.x.key("ctrl+v")
+            try:
+                return self.x.wait_until(done, 1, what)
+            except TimeoutError:
+                if time.monotonic() > deadline:
+                    raise
 
     def open_dialog(self, app, window):
         self.settle("Tab")
@@ -158,6 +187,63 @@ class UnderWine(unittest.TestCase):
         app.closed(dialog)
         app.wait_swatch(window, (18, 52, 86), probe)
         self.assert_copies(window, str(18 + 256 * 52 + 65536 * 86))
+
+    def test_paste_shows_a_colour_everywhere_and_refuses_what_is_none(self):
+        app, window = self.start()
+        app.wait_swatch(window, WHITE)
+        # Blue first, and padded: white space around a colour does not count.
+        self.set_clipboard("  &H563412&\n")
+        self.paste(window, lambda: self.x.pixel(window, *SWATCH_CENTRE) == COLOUR, "the colour")
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+
+        # "Kies kleur" opens on the pasted colour: confirmed at once, it stays.
+        dialog = self.open_dialog(app, window)
+        self.settle("Return")
+        app.closed(dialog)
+        self.assert_copies(window, NUMBER)
+
+        # One beyond the largest colour: not wrapped, refused with its reason in a tip.
+        self.set_clipboard("&H1000000")
+        self.paste(window, lambda: len(self.x.windows_of(app.pid)) > 1, "reason tip")
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+        self.assert_copies(window, NUMBER)
+
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+
+    def test_colour_argument_is_shown_copied_in_every_notation_and_printed_at_the_end(self):
+        app, window = self.start("--print", "#123456")
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+        # The number's menu: "Kopiëren", then as HTML, as RGB() and as VB hex, blue first.
+        for entry, text in ((2, "#123456"), (3, "RGB(18, 52, 86)"), (4, "&H00563412&")):
+            self.click(window, NUMBER_LABEL, button=3)
+            self.settle(*["Down"] * entry, "Return")
+            self.assert_clipboard(text)
+        self.assertEqual(app.output(), "")
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(app.output(), NUMBER + "\n")
+
+    def test_command_line_answers_come_without_a_window(self):
+        # arguments, exit status, where the answer goes and how it starts; the other is empty
+        rows = [
+            (["--version"], 0, "stdout", "Tintenwijzer 1.00\n"),
+            (["--help"], 0, "stdout", "Gebruik: tintenwijzer [--print] [KLEUR]\n"),
+            (["#12345"], 2, "stderr", "tintenwijzer: Na # komen"),
+            (["--kleur"], 2, "stderr", "tintenwijzer: onbekende optie --kleur"),
+        ]
+        for arguments, status, stream, start in rows:
+            with self.subTest(arguments=arguments):
+                # A message box instead would keep the program waiting until the timeout.
+                result = subprocess.run(
+                    ["wine", self.exe, *arguments], env=self.session.environment(),
+                    stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                    timeout=STEP_TIMEOUT, check=False)
+                self.assertEqual(result.returncode, status)
+                answer, other = ((result.stdout, result.stderr) if stream == "stdout"
+                                 else (result.stderr, result.stdout))
+                self.assertTrue(answer.startswith(start), answer)
+                self.assertEqual(other, "")
 
 
 if __name__ == "__main__":

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/colourvalue.h"
+#include "core/commandline.h"
+
+// The command line as the Windows program reads it, and where its answers go. A windowed
+// program has no console of its own: a line goes to the standard handle where the caller
+// redirected it to a file or a pipe, otherwise to the console the program was started from.
+class StartOptions
+{
+public:
+    static CommandLine::Result read();
+
+    // Writes the answer of a result that ends the program at once, in a message box where
+    // there is no console; returns its exit status.
+    static int answer(const CommandLine::Result &result);
+
+    // For --print: the number of the colour shown; nothing where there is no console.
+    static void print(ColourValue value);
+};
