@@ -2,17 +2,33 @@
 
 #include "core/colournumber.h"
 
-#include <cstdio>
+#include <array>
 
 namespace {
 
-// Upper-case hex digits, as VB and most style guides write them.
+// Upper-case hex digits, as VB and most style guides write them. By hand: printf would add
+// more to the Windows program than all of its notations together.
 std::string hex(int value, int digits)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%0*X", digits, unsigned(value));
+    std::string text(std::size_t(digits), '0');
+    for (auto at = text.rbegin(); at != text.rend(); ++at, value >>= 4)
+        *at = "0123456789ABCDEF"[value & 0xF];
     return text;
 }
+
+struct NotationTexts
+{
+    std::string_view label;
+    std::string_view copyCommand;
+};
+
+// In the order of Notation.
+constexpr std::array<NotationTexts, AllNotations.size()> Texts { {
+    { "Kleurnummer", "Kopiëren" },
+    { "HTML", "Kopiëren als HTML (#RRGGBB)" },
+    { "RGB", "Kopiëren als RGB(r, g, b)" },
+    { "VB-hex", "Kopiëren als VB-hex (&H00BBGGRR&)" },
+} };
 
 } // namespace
 
@@ -34,32 +50,12 @@ std::string formatColour(ColourValue value, Notation notation)
 
 std::string_view notationLabel(Notation notation)
 {
-    switch (notation) {
-    case Notation::Number:
-        return "Kleurnummer";
-    case Notation::Html:
-        return "HTML";
-    case Notation::Rgb:
-        return "RGB";
-    case Notation::VbHex:
-        return "VB-hex";
-    }
-    return {};
+    return Texts[std::size_t(notation)].label;
 }
 
 std::string_view copyCommandText(Notation notation)
 {
-    switch (notation) {
-    case Notation::Number:
-        return "Kopiëren";
-    case Notation::Html:
-        return "Kopiëren als HTML (#RRGGBB)";
-    case Notation::Rgb:
-        return "Kopiëren als RGB(r, g, b)";
-    case Notation::VbHex:
-        return "Kopiëren als VB-hex (&H00BBGGRR&)";
-    }
-    return {};
+    return Texts[std::size_t(notation)].copyCommand;
 }
 
 std::string notationsText(ColourValue value)
