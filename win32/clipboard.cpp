@@ -11,9 +11,16 @@ namespace {
 class OpenClipboardScope
 {
 public:
+    // Another program may hold the clipboard for a moment, clipboard managers and Wine's
+    // bridge to X among them; a tenth of a second of retries is not felt.
     explicit OpenClipboardScope(HWND owner)
-        : m_open(OpenClipboard(owner))
-    { }
+    {
+        for (int attempt = 0; attempt < 10 && !m_open; ++attempt) {
+            if (attempt > 0)
+                Sleep(10);
+            m_open = OpenClipboard(owner);
+        }
+    }
     ~OpenClipboardScope()
     {
         if (m_open)
@@ -66,8 +73,10 @@ void Clipboard::setText(HWND owner, std::wstring_view text)
     GlobalUnlock(memory.get());
 
     const OpenClipboardScope clipboard(owner);
-    if (!clipboard)
+    if (!clipboard) {
+        MessageBeep(MB_ICONWARNING);
         return;
+    }
     EmptyClipboard();
     // Once set, the clipboard owns the memory.
     if (SetClipboardData(CF_UNICODETEXT, memory.get()))
