@@ -3,16 +3,20 @@
 #include "core/colournumber.h"
 
 #include <array>
+#include <initializer_list>
+#include <utility>
 
 namespace {
 
-// Upper-case hex digits, as VB and most style guides write them. By hand: printf would add
-// more to the Windows program than all of its notations together.
-std::string hex(int value, int digits)
+// The text with each number after it in upper-case hex digits, as VB and most style guides
+// write them. By hand: printf would add more to the Windows program than all the notations.
+std::string withHex(std::string text, std::initializer_list<std::pair<int, int>> numbers)
 {
-    std::string text(std::size_t(digits), '0');
-    for (auto at = text.rbegin(); at != text.rend(); ++at, value >>= 4)
-        *at = "0123456789ABCDEF"[value & 0xF];
+    for (auto [value, digits] : numbers) {
+        text.append(std::size_t(digits), '0');
+        for (auto at = text.rbegin(); digits-- > 0; ++at, value >>= 4)
+            *at = "0123456789ABCDEF"[value & 0xF];
+    }
     return text;
 }
 
@@ -38,12 +42,12 @@ std::string formatColour(ColourValue value, Notation notation)
     case Notation::Number:
         return colourNumber(value);
     case Notation::Html:
-        return "#" + hex(redOf(value), 2) + hex(greenOf(value), 2) + hex(blueOf(value), 2);
+        return withHex("#", { { redOf(value), 2 }, { greenOf(value), 2 }, { blueOf(value), 2 } });
     case Notation::Rgb:
         return "RGB(" + std::to_string(redOf(value)) + ", " + std::to_string(greenOf(value)) + ", "
             + std::to_string(blueOf(value)) + ")";
     case Notation::VbHex:
-        return "&H" + hex(value, 8) + "&";
+        return withHex("&H", { { value, 8 } }) + '&';
     }
     return {};
 }
