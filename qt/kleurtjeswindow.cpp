@@ -16,6 +16,7 @@
 #include <QImageReader>
 #include <QMimeData>
 #include <QPixmap>
+#include <QTimer>
 
 namespace {
 
@@ -63,7 +64,10 @@ KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget
         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(dialogFont());
     m_ui->setupUi(this);
-    setWindowIcon(windowIconFromResources());
+    // Decoding the icon's sizes takes longer than anything else the window adds to Qt's own
+    // start; the window system takes the icon just as well a moment after the window appears.
+    QTimer::singleShot(
+        0, this, [this] { guarded([this] { setWindowIcon(windowIconFromResources()); }); });
     setAcceptDrops(true);
 
     QFont numberFont = m_ui->lblNummer->font();

@@ -2,7 +2,7 @@
 
 import unittest
 
-from harness import HEIGHT, TITLE, WIDTH, Session, binary
+from harness import HEIGHT, STEP_TIMEOUT, TITLE, WIDTH, Session, binary
 
 WHITE = (255, 255, 255)
 
@@ -72,8 +72,9 @@ class Properties(unittest.TestCase):
             self.assertFalse(offered(decorations, MWM_DECOR_ALL, bit), f"{name} button")
 
     def test_icon_is_the_red_disc(self):
-        data = self.x.cardinals(self.window, "_NET_WM_ICON")
-        self.assertIsNotNone(data)
+        # The window shows first and takes its icon a moment later.
+        data = self.x.wait_until(lambda: self.x.cardinals(self.window, "_NET_WM_ICON"),
+                                 STEP_TIMEOUT, "window icon")
         sizes = {(w, h): pixels for w, h, pixels in icons(data)}
         self.assertEqual(sorted(sizes), [(s, s) for s in (16, 32, 48, 64)])
         pixels = sizes[(16, 16)]
