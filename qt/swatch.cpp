@@ -1,7 +1,6 @@
 #include "qt/swatch.h"
 
 #include "core/colournotation.h"
-#include "core/runtimeerror.h"
 #include "qt/qtcolour.h"
 
 #include <QAccessibleWidget>
@@ -30,16 +29,13 @@ Swatch::Swatch(QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     [[maybe_unused]] static const bool installed
         = (QAccessible::installFactory(&accessibleSwatch), true);
-    setAccessibleDescription(description(m_backColor));
+    setAccessibleDescription(description(m_backColor.value()));
 }
 
 void Swatch::setBackColor(ColourValue value)
 {
-    if (!isColour(value))
-        throw RuntimeError::invalidPropertyValue();
-    if (value == m_backColor)
+    if (!m_backColor.set(value))
         return;
-    m_backColor = value;
     setAccessibleDescription(description(value));
     update();
 }
@@ -48,7 +44,7 @@ void Swatch::paintEvent(QPaintEvent *event)
 {
     {
         QPainter painter(this);
-        painter.fillRect(rect(), toQColor(m_backColor));
+        painter.fillRect(rect(), toQColor(m_backColor.value()));
     }
     QFrame::paintEvent(event);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/colourvalue.h"
+#include "core/colourproperty.h"
 
 #include <QFrame>
 
@@ -12,7 +12,7 @@ class Swatch : public QFrame
 public:
     explicit Swatch(QWidget *parent = nullptr);
 
-    ColourValue backColor() const { return m_backColor; }
+    ColourValue backColor() const { return m_backColor.value(); }
     // Throws RuntimeError (Invalid property value) for anything that is not a colour.
     void setBackColor(ColourValue value);
 
@@ -20,5 +20,5 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    ColourValue m_backColor = White;
+    ColourProperty m_backColor { White };
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/colourvalue.h"
+#include "core/colourproperty.h"
 
 #include <windows.h>
 
@@ -12,12 +12,12 @@ public:
     explicit Swatch(HWND control);
 
     HWND handle() const { return m_control; }
-    ColourValue backColor() const { return m_backColor; }
+    ColourValue backColor() const { return m_backColor.value(); }
     // Throws RuntimeError (Invalid property value) for anything that is not a colour.
     void setBackColor(ColourValue value);
     void draw(const DRAWITEMSTRUCT &item) const;
 
 private:
     HWND m_control = nullptr;
-    ColourValue m_backColor = White;
+    ColourProperty m_backColor { White };
 };
