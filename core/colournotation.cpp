@@ -78,3 +78,8 @@ std::string componentsText(ColourValue value)
     return "rood " + std::to_string(redOf(value)) + ", groen " + std::to_string(greenOf(value))
         + ", blauw " + std::to_string(blueOf(value));
 }
+
+std::string spokenText(ColourValue value)
+{
+    return colourNumber(value) + ", " + componentsText(value);
+}

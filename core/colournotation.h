@@ -32,3 +32,6 @@ std::string notationsText(ColourValue value);
 
 // "rood 18, groen 52, blauw 86": the colour for a screen reader.
 std::string componentsText(ColourValue value);
+
+// "5649426, rood 18, groen 52, blauw 86": what a screen reader says of a colour just taken.
+std::string spokenText(ColourValue value);

@@ -11,6 +11,9 @@ namespace {
 using namespace AsciiText;
 using Result = ColourParser::Result;
 
+// U+FEFF in UTF-8.
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
 // Any number above every range here; reading stops growing there, so no digit string overflows.
 constexpr std::int64_t Huge = std::int64_t(1) << 40;
 
@@ -42,6 +45,15 @@ struct Decimal
     bool negative = false;
 
     bool within(std::int64_t max) const { return !negative && value <= max; }
+
+    // What a range message says after "gaat van 0 tot en met N": "-0" lies in the range but
+    // for its sign, so quoting it as out of range would contradict the message.
+    std::string outside() const
+    {
+        if (negative && value == 0)
+            return ", zonder minteken";
+        return ", niet " + std::string(text);
+    }
 };
 
 // Up to 4 numbers are kept, enough to tell 3 from more.
@@ -98,8 +110,8 @@ Result fromComponents(const Numbers &numbers)
     for (std::size_t i = 0; i < names.size(); ++i) {
         const Decimal &component = numbers.items[i];
         if (!component.within(255))
-            return noColour(std::string(names[i]) + " gaat van 0 tot en met 255, niet "
-                + std::string(component.text));
+            return noColour(
+                std::string(names[i]) + " gaat van 0 tot en met 255" + component.outside());
     }
     return colour(colourValue(
         int(numbers.items[0].value), int(numbers.items[1].value), int(numbers.items[2].value)));
@@ -116,8 +128,7 @@ Result fromNumbers(std::string_view text)
         return noColour("Eén kleurnummer of drie getallen (rood, groen, blauw) verwacht");
     const Decimal &number = numbers.items[0];
     if (!number.within(White))
-        return noColour(
-            "Een kleurnummer gaat van 0 tot en met 16777215, niet " + std::string(number.text));
+        return noColour("Een kleurnummer gaat van 0 tot en met 16777215" + number.outside());
     return colour(ColourValue(number.value));
 }
 
@@ -177,6 +188,9 @@ ColourParser::Result ColourParser::parse(std::string_view text)
     if (text.size() > MaxLength)
         return noColour("Langer dan 100 tekens");
     text = trimmed(text);
+    // Some Windows editors copy a byte-order mark in front of the text; it is no character.
+    if (text.starts_with(ByteOrderMark))
+        text = trimmed(text.substr(ByteOrderMark.size()));
     if (text.empty())
         return noColour("Leeg");
     // Other scripts' digits and look-alike signs would otherwise pass for junk or, worse,

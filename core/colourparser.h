@@ -29,6 +29,6 @@ public:
         std::string reason;
     };
 
-    // text is UTF-8; white space around it does not count.
+    // text is UTF-8; white space around it, and one byte-order mark in front, do not count.
     static Result parse(std::string_view text);
 };

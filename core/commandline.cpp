@@ -59,6 +59,8 @@ CommandLine::Result CommandLine::parse(
             return answer(0, versionText());
         } else if (argument == "--print") {
             result.print = true;
+        } else if (argument == "--pick") {
+            result.pick = true;
         } else if (const ForeignOption *option = foreignOption(argument, foreign)) {
             if (option->takesValue && argument.find('=') == std::string::npos)
                 ++i;
@@ -79,7 +81,7 @@ CommandLine::Result CommandLine::parse(
 
 std::string CommandLine::helpText()
 {
-    return "Gebruik: tintenwijzer [--print] [KLEUR]\n"
+    return "Gebruik: tintenwijzer [--pick] [--print] [KLEUR]\n"
            "Toont een kleur en haar kleurnummer: rood + 256 * groen + 65536 * blauw.\n"
            "\n"
            "KLEUR is de kleur waarmee het venster opent, in plaats van wit, in een van deze "
@@ -92,6 +94,7 @@ std::string CommandLine::helpText()
            "Zet een kleur met &, # of haakjes tussen aanhalingstekens.\n"
            "\n"
            "Opties:\n"
+           "  --pick       kies meteen na het openen een kleur van het scherm (ook Ctrl+Shift+C)\n"
            "  --print      schrijf bij het afsluiten het kleurnummer naar de standaarduitvoer\n"
            "  -h, --help   toon deze hulp\n"
            "  --version    toon de versie\n"

@@ -8,7 +8,7 @@
 #include <string_view>
 
 // The program's own arguments, read the same way by every front end:
-//   tintenwijzer [--print] [KLEUR]      and      tintenwijzer --help | --version
+//   tintenwijzer [--pick] [--print] [KLEUR]      and      tintenwijzer --help | --version
 // KLEUR is any text ColourParser reads. The window system's options are left to it.
 class CommandLine
 {
@@ -31,9 +31,11 @@ public:
         std::optional<int> exitStatus;
         std::string message;
 
-        // For a run: the colour to start with instead of white, and whether to write the
-        // number of the colour shown to standard output when the program ends.
+        // For a run: the colour to start with instead of white, whether to pick a colour from
+        // the screen as soon as the window is shown, and whether to write the number of the
+        // colour shown to standard output when the program ends.
         std::optional<ColourValue> startColour;
+        bool pick = false;
         bool print = false;
     };
 

@@ -33,6 +33,8 @@ void TestColourParser::parses_data()
     accepts("number white", "16777215", 16777215);
     accepts("number leading zeros", "000255", 255);
     accepts("number in white space", " \t5649426\r\n", 5649426);
+    accepts("byte-order mark in front", "\xef\xbb\xbf#123456", 5649426);
+    accepts("byte-order mark in white space", " \xef\xbb\xbf 5649426\n", 5649426);
     accepts("VB hex, BGR", "&H563412&", 5649426);
     accepts("VB hex without &", "&H00563412", 5649426);
     accepts("VB hex lower case", "&hff&", 255);
@@ -55,10 +57,15 @@ void TestColourParser::parses_data()
     rejects("number white + 1", "16777216",
         "Een kleurnummer gaat van 0 tot en met 16777215, niet 16777216");
     rejects("number -1", "-1", "Een kleurnummer gaat van 0 tot en met 16777215, niet -1");
-    rejects("number -0", "-0", "Een kleurnummer");
+    rejects("number -0", "-0", "Een kleurnummer gaat van 0 tot en met 16777215, zonder minteken");
+    rejects("RGB() green -0", "RGB(0, -0, 0)", "Groen gaat van 0 tot en met 255, zonder minteken");
     rejects("number too long to hold", QByteArray(60, '9'), "Een kleurnummer");
     rejects("number with sign", "+5", "Geen bekende vorm");
     rejects("number fraction", "1.5", "Geen bekende vorm");
+    rejects("two byte-order marks",
+        "\xef\xbb\xbf\xef\xbb\xbf"
+        "0",
+        "Bevat tekens buiten ASCII");
     rejects("Arabic-Indic digits", "\xd9\xa5\xd9\xa6", "Bevat tekens buiten ASCII");
     rejects("VB hex above white", "&H1000000",
         "Een VB-hexgetal gaat tot en met &HFFFFFF, niet &H1000000");

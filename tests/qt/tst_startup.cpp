@@ -220,7 +220,7 @@ void TestStartup::commandLineAnsweredWithoutDisplay_data()
     QTest::newRow("version") << QStringList { "--version" } << 0 << "Tintenwijzer 1.00\n"
                              << "";
     QTest::newRow("help, whatever follows")
-        << QStringList { "--help", "--bogus" } << 0 << "Gebruik: tintenwijzer [--print] [KLEUR]"
+        << QStringList { "--help", "--bogus" } << 0 << "Gebruik: tintenwijzer [--pick] [--print] [KLEUR]"
         << "";
     QTest::newRow("no colour") << QStringList { "--print", "#12345" } << 2 << ""
                                << "tintenwijzer: Na # komen 3 of 6 hexadecimale cijfers\n";

@@ -1,0 +1,67 @@
+#include "core/pickgeometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Where one side of the loupe starts along one axis.
+int along(int cursor, int size, int first, int length, int gap)
+{
+    if (size >= length)
+        return first;
+    const int last = first + length - size;
+    int start = cursor + gap;
+    if (start > last)
+        start = cursor - gap - size;
+    return std::clamp(start, first, last);
+}
+
+// A position that arrived as whole device pixels comes back through a division by the scale
+// and a multiplication with it a hair below the whole number; that hair is no other pixel.
+int deviceCoordinate(double logical, double scale, int length)
+{
+    const double device = std::floor(logical * scale + 1e-6);
+    if (!(device >= 0))
+        return 0;
+    return device >= length ? length - 1 : static_cast<int>(device);
+}
+
+} // namespace
+
+std::optional<int> PickGeometry::componentFromUnit(double value)
+{
+    if (std::isnan(value))
+        return std::nullopt;
+    return static_cast<int>(std::lround(std::clamp(value, 0.0, 1.0) * 255.0));
+}
+
+std::optional<ColourValue> PickGeometry::colourFromUnits(double red, double green, double blue)
+{
+    const auto r = componentFromUnit(red);
+    const auto g = componentFromUnit(green);
+    const auto b = componentFromUnit(blue);
+    if (!r || !g || !b)
+        return std::nullopt;
+    return colourValue(*r, *g, *b);
+}
+
+ScreenPoint PickGeometry::loupePosition(
+    ScreenPoint cursor, int width, int height, const ScreenRect &screen, int gap)
+{
+    return { along(cursor.x, width, screen.x, screen.width, gap),
+        along(cursor.y, height, screen.y, screen.height, gap) };
+}
+
+ScreenPoint PickGeometry::devicePixelAt(double x, double y, double scale, int width, int height)
+{
+    return { deviceCoordinate(x, scale, width), deviceCoordinate(y, scale, height) };
+}
+
+ScreenPoint PickGeometry::moved(ScreenPoint point, int dx, int dy, const ScreenRect &screen)
+{
+    if (screen.width <= 0 || screen.height <= 0)
+        return point;
+    return { std::clamp(point.x + dx, screen.x, screen.right()),
+        std::clamp(point.y + dy, screen.y, screen.bottom()) };
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/colourvalue.h"
+
+#include <QObject>
+#include <QString>
+
+// Takes one colour from anywhere on the screen, without blocking the event loop: the
+// program's own picker over a frozen copy of the screen, or the desktop portal's.
+// Exactly one of the three signals follows each start().
+class ScreenColourPicker : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // Does nothing while a pick is under way.
+    virtual void start() = 0;
+    virtual bool isActive() const = 0;
+
+signals:
+    void picked(ColourValue value);
+    // Why no colour could be taken, a short Dutch phrase, as a refused paste has.
+    void refused(const QString &reason);
+    void cancelled();
+};

@@ -1,0 +1,130 @@
+#include "core/pickgeometry.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+class TestPickGeometry : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void componentFromUnit();
+    void loupePosition_data();
+    void loupePosition();
+    void devicePixelAt_data();
+    void devicePixelAt();
+};
+
+void TestPickGeometry::componentFromUnit()
+{
+    // Every value a portal that reads 8-bit pixels can give comes back as its own pixel.
+    for (int k = 0; k <= 255; ++k)
+        QCOMPARE(PickGeometry::componentFromUnit(k / 255.0), k);
+
+    const struct
+    {
+        double value;
+        std::optional<int> expected;
+    } rows[] = {
+        { 0.5, 128 }, // 127.5, half away from zero
+        { 0.499, 127 },
+        { 1.0 / 510, 1 }, // 0.5: halfway between 0 and 1
+        { 0.7 / 255, 1 },
+        { 0.3 / 255, 0 },
+        { -0.25, 0 },
+        { 1.5, 255 },
+        { -std::numeric_limits<double>::infinity(), 0 },
+        { std::numeric_limits<double>::infinity(), 255 },
+        { std::nan(""), std::nullopt },
+    };
+    for (const auto &row : rows)
+        QCOMPARE(PickGeometry::componentFromUnit(row.value), row.expected);
+
+    QCOMPARE(PickGeometry::colourFromUnits(18 / 255.0, 52 / 255.0, 86 / 255.0), 5649426);
+    QCOMPARE(PickGeometry::colourFromUnits(1, 0, std::nan("")), std::nullopt);
+}
+
+void TestPickGeometry::loupePosition_data()
+{
+    QTest::addColumn<ScreenPoint>("cursor");
+    QTest::addColumn<ScreenRect>("screen");
+    QTest::addColumn<ScreenPoint>("expected");
+
+    // A 100 × 80 loupe, 10 pixels from the cursor.
+    const ScreenRect screen { 0, 0, 1280, 1024 };
+    QTest::newRow("middle: below right")
+        << ScreenPoint { 640, 512 } << screen << ScreenPoint { 650, 522 };
+    QTest::newRow("top left corner") << ScreenPoint { 0, 0 } << screen << ScreenPoint { 10, 10 };
+    QTest::newRow("bottom right corner: above left")
+        << ScreenPoint { 1279, 1023 } << screen << ScreenPoint { 1169, 933 };
+    QTest::newRow("right edge only")
+        << ScreenPoint { 1250, 10 } << screen << ScreenPoint { 1140, 20 };
+    QTest::newRow("last column that fits")
+        << ScreenPoint { 1170, 10 } << screen << ScreenPoint { 1180, 20 };
+
+    // A monitor left of and above the primary one.
+    const ScreenRect negative { -1920, -200, 3200, 1224 };
+    QTest::newRow("negative origin, its corner")
+        << ScreenPoint { -1920, -200 } << negative << ScreenPoint { -1910, -190 };
+    QTest::newRow("negative origin, far corner")
+        << ScreenPoint { 1279, 1023 } << negative << ScreenPoint { 1169, 933 };
+
+    // Too narrow for the loupe on either side of the cursor: clamped inside.
+    QTest::newRow("narrow screen")
+        << ScreenPoint { 60, 40 } << ScreenRect { 0, 0, 150, 120 } << ScreenPoint { 0, 0 };
+    QTest::newRow("one pixel") << ScreenPoint { 5, 7 } << ScreenRect { 5, 7, 1, 1 }
+                               << ScreenPoint { 5, 7 };
+}
+
+void TestPickGeometry::loupePosition()
+{
+    QFETCH(ScreenPoint, cursor);
+    QFETCH(ScreenRect, screen);
+    QFETCH(ScreenPoint, expected);
+    const ScreenPoint at = PickGeometry::loupePosition(cursor, 100, 80, screen, 10);
+    QCOMPARE(at, expected);
+    if (screen.width >= 100 && screen.height >= 80) {
+        QVERIFY(screen.contains(at));
+        QVERIFY(screen.contains({ at.x + 99, at.y + 79 }));
+    }
+}
+
+void TestPickGeometry::devicePixelAt_data()
+{
+    QTest::addColumn<double>("scale");
+    for (const double scale : { 1.0, 1.25, 1.5, 2.0, 3.0 })
+        QTest::newRow(qPrintable(QString::number(scale))) << scale;
+}
+
+void TestPickGeometry::devicePixelAt()
+{
+    QFETCH(double, scale);
+    const int width = 1280, height = 1024;
+    // Each device pixel of a row, as it comes back from logical units.
+    for (int device = 0; device < width; ++device) {
+        const double logical = device / scale;
+        QCOMPARE(PickGeometry::devicePixelAt(logical, logical, scale, width, height).x, device);
+    }
+    // Within a logical unit at scale 2, the half that lies on the second device pixel.
+    if (scale == 2.0)
+        QCOMPARE(PickGeometry::devicePixelAt(10.75, 0, scale, width, height).x, 21);
+    // Past an edge, the outermost pixel.
+    QCOMPARE(PickGeometry::devicePixelAt(-3, -0.5, scale, width, height), (ScreenPoint { 0, 0 }));
+    QCOMPARE(PickGeometry::devicePixelAt(width, height, scale, width, height),
+        (ScreenPoint { width - 1, height - 1 }));
+}
+
+Q_DECLARE_METATYPE(ScreenPoint)
+Q_DECLARE_METATYPE(ScreenRect)
+
+namespace QTest {
+template<> char *toString(const ScreenPoint &point)
+{
+    return qstrdup(qPrintable(QStringLiteral("(%1, %2)").arg(point.x).arg(point.y)));
+}
+} // namespace QTest
+
+QTEST_APPLESS_MAIN(TestPickGeometry)
+#include "tst_pickgeometry.moc"
