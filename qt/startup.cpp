@@ -67,7 +67,7 @@ int Startup::run(int &argc, char **argv)
     window.show();
     watch.end();
     const int status = QApplication::exec();
-    if (options.print && status == 0)
-        StartOptions::print(window.colour());
+    if (options.print && status == 0 && !StartOptions::print(window.colour()))
+        return StartOptions::PrintFailedStatus;
     return status;
 }

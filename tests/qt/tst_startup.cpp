@@ -7,9 +7,11 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSize>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/prctl.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <optional>
@@ -25,6 +27,8 @@ private slots:
     void hostileStart();
     void commandLineAnsweredWithoutDisplay_data();
     void commandLineAnsweredWithoutDisplay();
+    void printedAtTheEnd_data();
+    void printedAtTheEnd();
 };
 
 void TestStartup::hasDisplay_data()
@@ -219,9 +223,9 @@ void TestStartup::commandLineAnsweredWithoutDisplay_data()
 
     QTest::newRow("version") << QStringList { "--version" } << 0 << "Tintenwijzer 1.00\n"
                              << "";
-    QTest::newRow("help, whatever follows")
-        << QStringList { "--help", "--bogus" } << 0 << "Gebruik: tintenwijzer [--pick] [--print] [KLEUR]"
-        << "";
+    QTest::newRow("help, whatever follows") << QStringList { "--help", "--bogus" } << 0
+                                            << "Gebruik: tintenwijzer [--pick] [--print] [KLEUR]"
+                                            << "";
     QTest::newRow("no colour") << QStringList { "--print", "#12345" } << 2 << ""
                                << "tintenwijzer: Na # komen 3 of 6 hexadecimale cijfers\n";
     QTest::newRow("no colour in three words")
@@ -260,6 +264,91 @@ void TestStartup::commandLineAnsweredWithoutDisplay()
     const QString complaints = QString::fromUtf8(program.readAllStandardError());
     QVERIFY2(errors.isEmpty() ? complaints.isEmpty() : complaints.endsWith(errors),
         qPrintable(complaints));
+}
+
+void TestStartup::printedAtTheEnd_data()
+{
+    QTest::addColumn<QString>("into");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("errors");
+
+    QTest::newRow("a file") << "file" << 0 << "";
+    QTest::newRow("a full device")
+        << "/dev/full" << 1
+        << "tintenwijzer: kan het kleurnummer niet schrijven: No space left on device\n";
+    QTest::newRow("a closed pipe")
+        << "closed pipe" << 1 << "tintenwijzer: kan het kleurnummer niet schrijven: Broken pipe\n";
+}
+
+// --print writes when the window closes: the row's X server shows it, xdotool presses
+// "Afsluiten", which has the focus.
+void TestStartup::printedAtTheEnd()
+{
+    QFETCH(QString, into);
+    QFETCH(int, status);
+    QFETCH(QString, errors);
+
+    const XvfbServer server(24);
+    QVERIFY2(!server.name.isEmpty(), "Xvfb did not start");
+    const QTemporaryDir directory;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), directory.path());
+    for (const char *name : { "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("DISPLAY"), server.name);
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+
+    const QString file = directory.filePath(QStringLiteral("number"));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setStandardOutputFile(into == QLatin1String("file") ? file
+            : into == QLatin1String("closed pipe")              ? QProcess::nullDevice()
+                                                                : into);
+    const bool closedPipe = into == QLatin1String("closed pipe");
+    program.setChildProcessModifier([closedPipe] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        int ends[2];
+        if (closedPipe && ::pipe(ends) == 0) {
+            ::close(ends[0]);
+            ::dup2(ends[1], STDOUT_FILENO);
+            ::close(ends[1]);
+        }
+    });
+    program.start(QStringLiteral(TINTENWIJZER_BINARY),
+        { QStringLiteral("--print"), QStringLiteral("#123456") });
+
+    // Focus first, then the key through XTest: a key sent to the window itself would outlive it.
+    const auto xdotool = [&environment](const QStringList &arguments) {
+        QProcess tool;
+        tool.setProcessEnvironment(environment);
+        tool.start(QStringLiteral("xdotool"), arguments);
+        const bool done = tool.waitForFinished(30000) && tool.exitCode() == 0;
+        if (!done)
+            tool.kill();
+        tool.waitForFinished();
+        return done;
+    };
+    const bool pressed = xdotool(QStringLiteral("search --sync --onlyvisible --name ^Tintenwijzer$ "
+                                                "windowfocus --sync")
+                                     .split(u' '))
+        && xdotool({ QStringLiteral("key"), QStringLiteral("Return") });
+    const bool ended = program.waitForFinished(pressed ? 30000 : 0);
+    if (!ended)
+        program.kill();
+    program.waitForFinished();
+    QVERIFY(pressed);
+    QVERIFY(ended);
+
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), status);
+    const QString complaints = QString::fromUtf8(program.readAllStandardError());
+    QVERIFY2(errors.isEmpty() ? complaints.isEmpty() : complaints.endsWith(errors),
+        qPrintable(complaints));
+    if (into == QLatin1String("file")) {
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray("5649426\n"));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestStartup)
