@@ -8,6 +8,7 @@
 #include "qt/scalecheck.h"
 #include "qt/startoptions.h"
 #include "qt/startwatch.h"
+#include "qt/windowwatch.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -61,6 +62,7 @@ int Startup::run(int &argc, char **argv)
     const QtTranslation translation { QLocale() };
 
     KleurtjesWindow window;
+    const WindowWatch windowWatch(&window);
     window.load(options.startColour);
     if (FatalError::reported())
         return FatalError::ExitStatus;
