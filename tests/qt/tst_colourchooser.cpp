@@ -159,7 +159,6 @@ void TestColourChooser::opensOnShownColour_data()
     QTest::newRow("no start colour") << std::optional<ColourValue>() << QColor(Qt::white);
     QTest::newRow("start colour") << std::optional<ColourValue>(5649426) << QColor(18, 52, 86);
     QTest::newRow("black start") << std::optional<ColourValue>(0) << QColor(Qt::black);
-    QTest::newRow("white start") << std::optional<ColourValue>(White) << QColor(Qt::white);
 }
 
 // The dialog opens on what the swatch shows, and a cancel there leaves it shown.
