@@ -22,5 +22,6 @@ public:
 private:
     QWidget *m_parent = nullptr;
     QPointer<QColorDialog> m_dialog;
-    ColourValue m_color = 0;
+    // The swatch's colour before anything is chosen: the dialog opens on what the window shows.
+    ColourValue m_color = White;
 };

@@ -2,7 +2,10 @@
 
 #include "core/colournumber.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -55,7 +58,16 @@ int StartOptions::answer(const CommandLine::Result &result)
     return status;
 }
 
-void StartOptions::print(ColourValue value)
+bool StartOptions::print(ColourValue value)
 {
-    writeLine(stdout, colourNumber(value));
+    // A reader that is gone is then a write error to report, not a silent death by SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
+    const std::string line = colourNumber(value) + '\n';
+    errno = 0;
+    if (std::fwrite(line.data(), 1, line.size(), stdout) == line.size() && std::fflush(stdout) == 0)
+        return true;
+    const int reason = errno ? errno : EIO;
+    std::fprintf(
+        stderr, "tintenwijzer: kan het kleurnummer niet schrijven: %s\n", std::strerror(reason));
+    return false;
 }

@@ -13,6 +13,9 @@ public:
     // Writes the answer of a result that ends the program at once; returns its exit status.
     static int answer(const CommandLine::Result &result);
 
-    // For --print: the number of the colour shown, on standard output.
-    static void print(ColourValue value);
+    // For --print: the number of the colour shown, on standard output. A number that cannot be
+    // written is said on standard error instead, and false returned.
+    static bool print(ColourValue value);
+
+    static constexpr int PrintFailedStatus = 1;
 };

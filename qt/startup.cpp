@@ -8,6 +8,7 @@
 #include "qt/scalecheck.h"
 #include "qt/startoptions.h"
 #include "qt/startwatch.h"
+#include "qt/windowwatch.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -61,13 +62,14 @@ int Startup::run(int &argc, char **argv)
     const QtTranslation translation { QLocale() };
 
     KleurtjesWindow window;
+    const WindowWatch windowWatch(&window);
     window.load(options.startColour);
     if (FatalError::reported())
         return FatalError::ExitStatus;
     window.show();
     watch.end();
     const int status = QApplication::exec();
-    if (options.print && status == 0)
-        StartOptions::print(window.colour());
+    if (options.print && status == 0 && !StartOptions::print(window.colour()))
+        return StartOptions::PrintFailedStatus;
     return status;
 }

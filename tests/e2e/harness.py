@@ -112,6 +112,11 @@ class Session:
                    LC_ALL="C.UTF-8")
         return env
 
+    def xdotool(self, *arguments):
+        """Acts on the session's windows as another program would."""
+        subprocess.run(["xdotool", *map(str, arguments)], env=self.environment(),
+                       stdin=subprocess.DEVNULL, check=True, timeout=STEP_TIMEOUT)
+
     def start(self, program=None):
         app = App(self, program or [binary()])
         self._apps.append(app)

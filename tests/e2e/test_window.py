@@ -149,6 +149,22 @@ class Closing(unittest.TestCase):
             self.assertEqual(app.wait_exit(), 0)
             self.assertFalse(session.x.windows_of(app.pid))
 
+    def test_window_destroyed_from_outside_quits_and_prints(self):
+        with Session() as session:
+            app = session.start([binary(), "--print", "#123456"])
+            window = app.main_window()
+            session.xdotool("windowclose", window)
+            self.assertEqual(app.wait_exit(), 0)
+            self.assertEqual(app.output(), "5649426\n")
+
+    def test_window_unmapped_from_outside_comes_back(self):
+        with Session() as session:
+            app = session.start()
+            window = app.main_window()
+            session.xdotool("windowunmap", "--sync", window)
+            session.x.wait_until(lambda: session.x.viewable(window), STEP_TIMEOUT, "window back")
+            self.assertIsNone(app.process.poll())
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -3,6 +3,7 @@
 #include "modalanswer.h"
 #include "qt/fatalerror.h"
 #include "qt/kleurtjeswindow.h"
+#include "qt/qtcolour.h"
 #include "qt/qttranslation.h"
 #include "qt/swatch.h"
 
@@ -15,6 +16,7 @@
 #include <QTest>
 
 #include <limits>
+#include <optional>
 
 class TestColourChooser : public QObject
 {
@@ -29,6 +31,8 @@ private slots:
     void cancelFirstChangesNothing();
     void cancelKeepsConfirmedColour();
     void reopenSelectsLastConfirmed();
+    void opensOnShownColour_data();
+    void opensOnShownColour();
     void opensOnPastedColour();
     void dialogIsModalAndReused();
     void chooserFailureIsFatal_data();
@@ -143,8 +147,44 @@ void TestColourChooser::reopenSelectsLastConfirmed()
         clickKleur();
     }
 
-    QCOMPARE(first, QColor(Qt::black));
+    QCOMPARE(first, QColor(Qt::white));
     QCOMPARE(reopened, QColor(18, 52, 86));
+}
+
+void TestColourChooser::opensOnShownColour_data()
+{
+    QTest::addColumn<std::optional<ColourValue>>("start");
+    QTest::addColumn<QColor>("opened");
+
+    QTest::newRow("no start colour") << std::optional<ColourValue>() << QColor(Qt::white);
+    QTest::newRow("start colour") << std::optional<ColourValue>(5649426) << QColor(18, 52, 86);
+    QTest::newRow("black start") << std::optional<ColourValue>(0) << QColor(Qt::black);
+}
+
+// The dialog opens on what the swatch shows, and a cancel there leaves it shown.
+void TestColourChooser::opensOnShownColour()
+{
+    QFETCH(std::optional<ColourValue>, start);
+    QFETCH(QColor, opened);
+
+    m_window = std::make_unique<KleurtjesWindow>();
+    m_window->load(start);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    const ColourValue shown = swatch();
+
+    QColor current;
+    {
+        const ModalAnswer<QColorDialog> answer([&current](QColorDialog *dialog) {
+            current = dialog->currentColor();
+            dialog->reject();
+        });
+        clickKleur();
+    }
+
+    QCOMPARE(current, opened);
+    QCOMPARE(colourValue(current), shown);
+    QCOMPARE(swatch(), shown);
 }
 
 void TestColourChooser::opensOnPastedColour()

@@ -7,9 +7,11 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSize>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/prctl.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <optional>
@@ -25,6 +27,8 @@ private slots:
     void hostileStart();
     void commandLineAnsweredWithoutDisplay_data();
     void commandLineAnsweredWithoutDisplay();
+    void printedAtTheEnd_data();
+    void printedAtTheEnd();
 };
 
 void TestStartup::hasDisplay_data()
@@ -219,9 +223,9 @@ void TestStartup::commandLineAnsweredWithoutDisplay_data()
 
     QTest::newRow("version") << QStringList { "--version" } << 0 << "Tintenwijzer 1.00\n"
                              << "";
-    QTest::newRow("help, whatever follows")
-        << QStringList { "--help", "--bogus" } << 0 << "Gebruik: tintenwijzer [--pick] [--print] [KLEUR]"
-        << "";
+    QTest::newRow("help, whatever follows") << QStringList { "--help", "--bogus" } << 0
+                                            << "Gebruik: tintenwijzer [--pick] [--print] [KLEUR]"
+                                            << "";
     QTest::newRow("no colour") << QStringList { "--print", "#12345" } << 2 << ""
                                << "tintenwijzer: Na # komen 3 of 6 hexadecimale cijfers\n";
     QTest::newRow("no colour in three words")
@@ -259,6 +263,76 @@ void TestStartup::commandLineAnsweredWithoutDisplay()
     // Qt warns before it gives up on a platform; what we write comes last.
     const QString complaints = QString::fromUtf8(program.readAllStandardError());
     QVERIFY2(errors.isEmpty() ? complaints.isEmpty() : complaints.endsWith(errors),
+        qPrintable(complaints));
+}
+
+void TestStartup::printedAtTheEnd_data()
+{
+    QTest::addColumn<bool>("closedPipe");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("a full device") << false << "No space left on device";
+    QTest::newRow("a closed pipe") << true << "Broken pipe";
+}
+
+// A --print whose number cannot be written when the window closes: xdotool presses
+// "Afsluiten", which has the focus, on the row's own X server.
+void TestStartup::printedAtTheEnd()
+{
+    QFETCH(bool, closedPipe);
+    QFETCH(QString, reason);
+
+    const XvfbServer server(24);
+    QVERIFY2(!server.name.isEmpty(), "Xvfb did not start");
+    const QTemporaryDir runtime;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : { "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        environment.remove(QLatin1String(name));
+    environment.insert(QStringLiteral("DISPLAY"), server.name);
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setStandardOutputFile(QStringLiteral("/dev/full"));
+    program.setChildProcessModifier([closedPipe] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        int ends[2];
+        if (closedPipe && ::pipe(ends) == 0) {
+            ::close(ends[0]);
+            ::dup2(ends[1], STDOUT_FILENO);
+        }
+    });
+    program.start(QStringLiteral(TINTENWIJZER_BINARY),
+        { QStringLiteral("--print"), QStringLiteral("#123456") });
+
+    // Focus first, then the key through XTest: a key sent to the window itself would outlive it.
+    const auto xdotool = [&environment](const QString &arguments) {
+        QProcess tool;
+        tool.setProcessEnvironment(environment);
+        tool.start(QStringLiteral("xdotool"), arguments.split(u' '));
+        const bool done = tool.waitForFinished(30000) && tool.exitCode() == 0;
+        if (!done)
+            tool.kill();
+        tool.waitForFinished();
+        return done;
+    };
+    const bool pressed
+        = xdotool(QStringLiteral(
+              "search --sync --onlyvisible --name ^Tintenwijzer$ windowfocus --sync"))
+        && xdotool(QStringLiteral("key Return"));
+    const bool ended = program.waitForFinished(pressed ? 30000 : 0);
+    if (!ended)
+        program.kill();
+    program.waitForFinished();
+    QVERIFY(pressed && ended);
+
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    const QString complaints = QString::fromUtf8(program.readAllStandardError());
+    QVERIFY2(
+        complaints.endsWith(
+            QStringLiteral("tintenwijzer: kan het kleurnummer niet schrijven: %1\n").arg(reason)),
         qPrintable(complaints));
 }
 
