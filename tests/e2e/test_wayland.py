@@ -37,17 +37,20 @@ class PortalPick(unittest.TestCase):
         except wayland.Unavailable as reason:
             self.skipTest(str(reason))
         with session:
+            # Far from the program's window, which floats in the top left corner.
+            width, height = session.size()
+            corner = (width - 8, height - 8)
             output = os.path.join(session.directory, "picker.stdout")
             with open(output, "wb") as stdout:
                 picker = session.spawn("picker", picker_command(), stdout=stdout)
             # slurp's overlay dims the output: that is when a click lands on it.
             session.wait_until(lambda: picker.poll() is not None
-                               or session.sample(8, 8) != wayland.BACKGROUND,
+                               or session.sample(*corner) != wayland.BACKGROUND,
                                "slurp's overlay")
             self.assertIsNone(picker.poll(), session.log("picker"))
             pointer = wayland.VirtualPointer(session.wayland_socket)
             try:
-                pointer.move(500, 500, 1000, 1000)
+                pointer.move(3, 3, 4, 4)
                 pointer.click()
             finally:
                 # Gone before grim runs, or the cursor is captured into the pixel.

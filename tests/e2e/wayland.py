@@ -207,7 +207,10 @@ class Session:
         self._extra = {}
         config = os.path.join(self.directory, "sway.config")
         with open(config, "w") as f:
-            f.write("output * bg #%02x%02x%02x solid_color\nxwayland disable\n" % BACKGROUND)
+            f.write("output * bg #%02x%02x%02x solid_color\n" % BACKGROUND)
+            # Tiled, the program's window would cover the whole output and so the point picked.
+            f.write("for_window [app_id=\".*\"] floating enable, move position 0 0\n")
+            f.write("xwayland disable\n")
         sway = self.spawn("sway", ["sway", "--config", config])
 
         def socket_name():
@@ -243,6 +246,13 @@ class Session:
     def _ready(self, name, process, log):
         if not self._wait(lambda: self.owned(name), name, process=process):
             raise RuntimeError(f"{name} ended early:\n{self.log(log)}")
+
+    def size(self):
+        """The output's width and height, from a capture's header."""
+        result = subprocess.run(self._command(["grim", "-t", "ppm", "-"]), env=self.environment(),
+                                capture_output=True, timeout=STEP_TIMEOUT, check=True)
+        width, height = result.stdout.split(maxsplit=3)[1:3]
+        return int(width), int(height)
 
     def owned(self, name):
         result = subprocess.run(
