@@ -1,0 +1,82 @@
+"""A colour picked through the real desktop portal, on a headless sway: the whole path from
+the program's call to the compositor's own picker and back.
+
+TINTENWIJZER_PICKER=program runs `tintenwijzer --pick --print` natively on Wayland;
+TINTENWIJZER_PICKER=standin (the default) runs portalclient.py, which calls the portal the
+same way, to prove the session by itself."""
+
+import os
+import subprocess
+import sys
+import unittest
+
+import wayland
+
+SKIP = 77
+HERE = os.path.dirname(os.path.abspath(__file__))
+EXPECTED = "%d\n" % (wayland.BACKGROUND[0] + 256 * wayland.BACKGROUND[1]
+                     + 65536 * wayland.BACKGROUND[2])
+# Bounds against hangs only.
+PICK_TIMEOUT = 60
+
+
+def picker_command():
+    mode = os.environ.get("TINTENWIJZER_PICKER", "standin")
+    if mode == "program":
+        return ["env", "QT_QPA_PLATFORM=wayland", os.environ["TINTENWIJZER_BINARY"],
+                "--pick", "--print"]
+    # The client needs python3-dbus and python3-gi, which only Debian's own Python has.
+    python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
+    return [python, os.path.join(HERE, "portalclient.py")]
+
+
+class PortalPick(unittest.TestCase):
+    def test_click_picks_the_background(self):
+        try:
+            session = wayland.Session()
+        except wayland.Unavailable as reason:
+            self.skipTest(str(reason))
+        with session:
+            # Far from the program's window, which floats in the top left corner.
+            width, height = session.size()
+            corner = (width - 8, height - 8)
+            output = os.path.join(session.directory, "picker.stdout")
+            with open(output, "wb") as stdout:
+                picker = session.spawn("picker", picker_command(), stdout=stdout)
+            # slurp's overlay dims the output: that is when a click lands on it.
+            session.wait_until(lambda: picker.poll() is not None
+                               or session.sample(*corner) != wayland.BACKGROUND,
+                               "slurp's overlay")
+            self.assertIsNone(picker.poll(), session.log("picker"))
+            pointer = wayland.VirtualPointer(session.wayland_socket)
+            try:
+                pointer.move(3, 3, 4, 4)
+                pointer.click()
+            finally:
+                # Gone before grim runs, or the cursor is captured into the pixel.
+                pointer.close()
+            try:
+                status = picker.wait(PICK_TIMEOUT)
+            except subprocess.TimeoutExpired:
+                self.fail("no pick within %d s\n%s" % (PICK_TIMEOUT, session.log("picker")))
+            with open(output) as f:
+                printed = f.read()
+            self.assertEqual((status, printed), (0, EXPECTED),
+                             session.log("picker") + session.log("xdg-desktop-portal-wlr"))
+
+
+def main():
+    missing = wayland.missing_programs()
+    if missing:
+        print("SKIP: not installed: " + " ".join(missing))
+        sys.exit(SKIP)
+    result = unittest.main(verbosity=2, exit=False).result
+    if result.skipped and not (result.failures or result.errors):
+        # One line for ctest's output, which SKIP_RETURN_CODE shows as the reason.
+        print("SKIP: " + "; ".join(reason for _, reason in result.skipped))
+        sys.exit(SKIP)
+    sys.exit(not result.wasSuccessful())
+
+
+if __name__ == "__main__":
+    main()
