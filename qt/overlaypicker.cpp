@@ -23,6 +23,7 @@ OverlayPicker::OverlayPicker(Capture capture, QObject *parent)
 OverlayPicker::~OverlayPicker()
 {
     delete m_overlay;
+    delete m_ended;
 }
 
 void OverlayPicker::start()
@@ -81,6 +82,7 @@ void OverlayPicker::end()
     overlay->hide();
     overlay->disconnect(this);
     overlay->deleteLater();
+    m_ended = overlay;
 }
 
 PickerOverlay *OverlayPicker::overlay() const

@@ -37,4 +37,6 @@ private:
 
     Capture m_capture;
     QPointer<PickerOverlay> m_overlay;
+    // Ended, its deletion posted; gone with the picker at the latest.
+    QPointer<PickerOverlay> m_ended;
 };
