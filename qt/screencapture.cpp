@@ -13,6 +13,12 @@ ScreenCapture ScreenCapture::ofAllScreens()
     if (screens.isEmpty())
         return {};
     const QRect virtualGeometry = screens.first()->virtualGeometry();
+    // One screen needs no composing, and copying it would double the memory at its peak.
+    if (screens.size() == 1) {
+        QImage image = screens.first()->grabWindow(0).toImage();
+        image.setDevicePixelRatio(1);
+        return { image, virtualGeometry };
+    }
     qreal scale = 1;
     for (const QScreen *screen : screens)
         scale = std::max(scale, screen->devicePixelRatio());

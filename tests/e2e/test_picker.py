@@ -74,6 +74,14 @@ class Picker(unittest.TestCase):
         self.session.x.key("Return")
         self.assertEqual(self.finish(app, main), "5649426\n")
 
+    def test_closing_the_window_during_a_pick_ends_the_program(self):
+        app = self.session.start([binary(), "--pick", "--print"])
+        main = app.main_window()
+        self.wait_picker(app, main)
+        self.session.x.send_delete_window(main)
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(app.output(), "16777215\n")
+
 
 if __name__ == "__main__":
     unittest.main()
