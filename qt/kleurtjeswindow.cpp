@@ -6,6 +6,8 @@
 #include "qt/handlerguard.h"
 #include "qt/qtcolour.h"
 #include "qt/reasontip.h"
+#include "qt/screencolourpicker.h"
+#include "qt/screenpickerfactory.h"
 
 #include <QAction>
 #include <QApplication>
@@ -79,6 +81,17 @@ KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget
     connect(m_ui->cmdKleur, &QPushButton::clicked, this, &KleurtjesWindow::cmdKleurClicked);
     connect(m_ui->cmdOK, &QPushButton::clicked, this, &KleurtjesWindow::cmdOKClicked);
 
+    auto *pick = new QAction(QStringLiteral("Kleur van het scherm…"), this);
+    pick->setObjectName(QStringLiteral("actKleurVanScherm"));
+    pick->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    pick->setShortcutContext(Qt::WindowShortcut);
+    connect(pick, &QAction::triggered, this, &KleurtjesWindow::pickFromScreen);
+    addAction(pick);
+    m_ui->lblNummer->addAction(pick);
+    auto *pickSeparator = new QAction(this);
+    pickSeparator->setSeparator(true);
+    m_ui->lblNummer->addAction(pickSeparator);
+
     for (const Notation notation : AllNotations) {
         auto *copy = new QAction(actionText(copyCommandText(notation)), this);
         connect(copy, &QAction::triggered, this, [this, notation] { this->copy(notation); });
@@ -119,6 +132,22 @@ void KleurtjesWindow::load(std::optional<ColourValue> start)
 ColourValue KleurtjesWindow::colour() const
 {
     return m_ui->picKleur->backColor();
+}
+
+// The picker is made on first use: most runs never pick, and start-up time counts.
+void KleurtjesWindow::pickFromScreen()
+{
+    guarded([this] {
+        if (!m_picker) {
+            m_picker = createScreenPicker(this);
+            connect(m_picker, &ScreenColourPicker::picked, this,
+                [this](ColourValue value) { guarded([this, value] { takeColour(value); }); });
+            connect(m_picker, &ScreenColourPicker::refused, this, [this](const QString &reason) {
+                guarded([this, &reason] { refuse(reason.toStdString()); });
+            });
+        }
+        m_picker->start();
+    });
 }
 
 void KleurtjesWindow::dragEnterEvent(QDragEnterEvent *event)

@@ -11,6 +11,7 @@
 #include <string>
 
 class ReasonTip;
+class ScreenColourPicker;
 
 namespace Ui {
 class frmKleurtjes;
@@ -35,6 +36,9 @@ public:
     // The colour the swatch shows.
     ColourValue colour() const;
 
+    // Takes a colour from the screen; does nothing while a pick is under way.
+    void pickFromScreen();
+
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -51,4 +55,5 @@ private:
     std::unique_ptr<Ui::frmKleurtjes> m_ui;
     std::unique_ptr<ColourChooser> m_dlgDialog;
     ReasonTip *m_reasonTip = nullptr;
+    ScreenColourPicker *m_picker = nullptr;
 };

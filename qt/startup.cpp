@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QLocale>
 #include <QProcessEnvironment>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -68,6 +69,8 @@ int Startup::run(int &argc, char **argv)
         return FatalError::ExitStatus;
     window.show();
     watch.end();
+    if (options.pick)
+        QTimer::singleShot(0, &window, &KleurtjesWindow::pickFromScreen);
     const int status = QApplication::exec();
     if (options.print && status == 0 && !StartOptions::print(window.colour()))
         return StartOptions::PrintFailedStatus;

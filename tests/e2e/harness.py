@@ -57,7 +57,8 @@ signal.signal(signal.SIGTERM, _raise_on_term)
 class Session:
     """An Xvfb at 96 dpi without a window manager, and a connection to it."""
 
-    def __init__(self):
+    def __init__(self, screens=("1024x768x24",)):
+        self._screens = screens
         self.directory = tempfile.mkdtemp(prefix="tintenwijzer-e2e-")
         self._apps = []
         self._xvfb = None
@@ -75,7 +76,7 @@ class Session:
         try:
             with open(os.path.join(self.directory, "xvfb.log"), "wb") as log:
                 self._xvfb = subprocess.Popen(
-                    ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                    ["Xvfb", "-displayfd", str(write_end), *self._screen_options(),
                      "-dpi", "96", "-nolisten", "tcp", "-noreset"],
                     pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                     preexec_fn=_die_with_parent)
@@ -96,6 +97,12 @@ class Session:
             os.close(read_end)
             if write_end is not None:
                 os.close(write_end)
+
+    def _screen_options(self):
+        options = []
+        for number, screen in enumerate(self._screens):
+            options += ["-screen", str(number), screen]
+        return options + (["+xinerama"] if len(self._screens) > 1 else [])
 
     def _log(self, name):
         with open(os.path.join(self.directory, name), "rb") as log:

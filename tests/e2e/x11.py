@@ -91,6 +91,11 @@ XStringToKeysym = _declare("XStringToKeysym", c_ulong, c_char_p)
 XKeysymToKeycode = _declare("XKeysymToKeycode", c_ubyte, c_void_p, c_ulong)
 XKeycodeToKeysym = _declare("XKeycodeToKeysym", c_ulong, c_void_p, c_ubyte, c_int)
 XSetErrorHandler = _declare("XSetErrorHandler", c_void_p, _ErrorHandler)
+XGrabPointer = _declare("XGrabPointer", c_int, c_void_p, Window, c_int, c_uint, c_int, c_int,
+                        Window, c_ulong, c_ulong)
+XUngrabPointer = _declare("XUngrabPointer", c_int, c_void_p, c_ulong)
+XGrabKeyboard = _declare("XGrabKeyboard", c_int, c_void_p, Window, c_int, c_int, c_int, c_ulong)
+XUngrabKeyboard = _declare("XUngrabKeyboard", c_int, c_void_p, c_ulong)
 XTestFakeKeyEvent = _declare("XTestFakeKeyEvent", c_int, c_void_p, c_uint, c_int, c_ulong,
                              lib=_xtst)
 XTestFakeMotionEvent = _declare("XTestFakeMotionEvent", c_int, c_void_p, c_int, c_int, c_int,
@@ -269,6 +274,18 @@ class Display:
         finally:
             XDestroyImage(image)
         return (value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF
+
+    def grabbed(self):
+        """Whether another client holds both the pointer and the keyboard."""
+        async_mode, success = 1, 0
+        pointer = XGrabPointer(self._dpy, self.root, 0, 0, async_mode, async_mode, 0, 0, 0)
+        if pointer == success:
+            XUngrabPointer(self._dpy, 0)
+        keyboard = XGrabKeyboard(self._dpy, self.root, 0, async_mode, async_mode, 0)
+        if keyboard == success:
+            XUngrabKeyboard(self._dpy, 0)
+        XSync(self._dpy, 0)
+        return pointer != success and keyboard != success
 
     # --- input through XTest ---
 

@@ -1,0 +1,7 @@
+#pragma once
+
+class QObject;
+class ScreenColourPicker;
+
+// The picker that suits the desktop this runs on.
+ScreenColourPicker *createScreenPicker(QObject *parent);
