@@ -3,6 +3,25 @@
 #include "qt/qtcolour.h"
 
 #include <QColorDialog>
+#include <QGuiApplication>
+#include <QPushButton>
+
+namespace {
+
+// Qt's picker reads the screen itself, which works on X11 only: elsewhere it reads black.
+void hideScreenPickerOffX11(QColorDialog *dialog)
+{
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        return;
+    const QString texts[]
+        = { QColorDialog::tr("&Pick Screen Color"), QStringLiteral("&Pick Screen Color") };
+    for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+        if (button->text() == texts[0] || button->text() == texts[1])
+            button->hide();
+    }
+}
+
+} // namespace
 
 DialogColourChooser::DialogColourChooser(QWidget *parent)
     : m_parent(parent)
@@ -14,6 +33,7 @@ bool DialogColourChooser::ShowColor()
         m_dialog = new QColorDialog(m_parent);
         m_dialog->setObjectName(QStringLiteral("dlgDialog"));
         m_dialog->setOption(QColorDialog::DontUseNativeDialog);
+        hideScreenPickerOffX11(m_dialog);
     }
     m_dialog->setCurrentColor(toQColor(m_color));
     if (m_dialog->exec() != QDialog::Accepted)

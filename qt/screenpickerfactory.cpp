@@ -1,13 +1,17 @@
 #include "qt/screenpickerfactory.h"
 
 #include "qt/overlaypicker.h"
+#include "qt/portalpicker.h"
+
+#include <QGuiApplication>
 
 ScreenColourPicker *createScreenPicker(QObject *parent)
 {
-    // clang-format off
-    // MERGE: the desktop's picker on Wayland, and on X11 where its portal offers PickColor:
-    // if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")) || (!qEnvironmentVariableIsSet("QT_NO_XDG_DESKTOP_PORTAL") && PortalPicker::available()))
-    //     return new PortalPicker(parent);
-    // clang-format on
+    // A Wayland client may not read the screen, so only the desktop can pick there. On X11 the
+    // desktop's own picker is the one its users know, where it offers one; Qt's own switch for
+    // its portals turns that off.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))
+        || (!qEnvironmentVariableIsSet("QT_NO_XDG_DESKTOP_PORTAL") && PortalPicker::available()))
+        return new PortalPicker(parent);
     return new OverlayPicker({}, parent);
 }

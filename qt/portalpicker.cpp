@@ -1,0 +1,266 @@
+#include "qt/portalpicker.h"
+
+#include "core/pickgeometry.h"
+#include "qt/handlerguard.h"
+
+#include <QDBusArgument>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusVariant>
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString Service = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString DesktopPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString Screenshot = QStringLiteral("org.freedesktop.portal.Screenshot");
+const QString Request = QStringLiteral("org.freedesktop.portal.Request");
+const QString Properties = QStringLiteral("org.freedesktop.DBus.Properties");
+const char *const ResponseSlot = SLOT(response(uint, QVariantMap));
+
+// PickColor needs version 2; version 1 offers only the screenshot.
+constexpr uint PickColorVersion = 2;
+constexpr int AvailableBoundMs = 1000;
+constexpr int VersionBoundMs = 5000;
+
+enum ResponseCode : uint { Success = 0, Cancelled = 1 };
+
+QString reason(const char *why)
+{
+    return QStringLiteral("Geen schermkleur: ") + QString::fromUtf8(why);
+}
+
+QDBusMessage versionQuery()
+{
+    QDBusMessage query
+        = QDBusMessage::createMethodCall(Service, DesktopPath, Properties, QStringLiteral("Get"));
+    query << Screenshot << QStringLiteral("version");
+    return query;
+}
+
+uint versionOf(const QVariant &value)
+{
+    bool ok = false;
+    const uint version = value.toUInt(&ok);
+    return ok ? version : 0;
+}
+
+// Unique within the process; a Request's path joins it to the bus name, unique on the bus.
+QString nextToken()
+{
+    static uint count = 0;
+    return QStringLiteral("tintenwijzer%1").arg(++count);
+}
+
+QString requestPath(const QString &uniqueName, const QString &token)
+{
+    QString sender = uniqueName.mid(uniqueName.startsWith(u':') ? 1 : 0);
+    sender.replace(u'.', u'_');
+    return DesktopPath + QStringLiteral("/request/") + sender + u'/' + token;
+}
+
+// The colour as the portal gives it, a struct of three doubles, each 0 to 1.
+std::optional<ColourValue> colourOf(const QVariantMap &results)
+{
+    const QVariant value = results.value(QStringLiteral("color"));
+    if (value.metaType() != QMetaType::fromType<QDBusArgument>())
+        return std::nullopt;
+    const auto argument = value.value<QDBusArgument>();
+    if (argument.currentSignature() != QLatin1String("(ddd)"))
+        return std::nullopt;
+    double red = 0, green = 0, blue = 0;
+    argument.beginStructure();
+    argument >> red >> green >> blue;
+    argument.endStructure();
+    return PickGeometry::colourFromUnits(red, green, blue);
+}
+
+} // namespace
+
+PortalPicker::PortalPicker(QObject *parent)
+    : ScreenColourPicker(parent)
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(2min);
+    connect(&m_timer, &QTimer::timeout, this, &PortalPicker::timedOut);
+}
+
+PortalPicker::PortalPicker(const QDBusConnection &bus, QObject *parent)
+    : PortalPicker(parent)
+{
+    m_bus = bus;
+}
+
+PortalPicker::~PortalPicker()
+{
+    if (m_active)
+        stopListening();
+}
+
+bool PortalPicker::available()
+{
+    return available(QDBusConnection::sessionBus());
+}
+
+bool PortalPicker::available(const QDBusConnection &bus)
+{
+    if (!bus.isConnected())
+        return false;
+    const QDBusMessage reply = bus.call(versionQuery(), QDBus::Block, AvailableBoundMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1)
+        return false;
+    return versionOf(reply.arguments().first().value<QDBusVariant>().variant()) >= PickColorVersion;
+}
+
+void PortalPicker::start()
+{
+    if (m_active)
+        return;
+    m_active = true;
+    m_timer.start();
+    // The session bus is first connected here: a start that never picks needs no bus.
+    if (!m_bus)
+        m_bus = QDBusConnection::sessionBus();
+    if (!m_bus->isConnected()) {
+        // Every answer comes from the event loop, this one too.
+        QTimer::singleShot(
+            0, this, [this] { guarded([this] { refuse(reason("geen sessiebus")); }); });
+        return;
+    }
+    m_pending = new QDBusPendingCallWatcher(m_bus->asyncCall(versionQuery(), VersionBoundMs), this);
+    connect(m_pending, &QDBusPendingCallWatcher::finished, this, &PortalPicker::versionRead);
+}
+
+void PortalPicker::versionRead(QDBusPendingCallWatcher *watcher)
+{
+    guarded([this, watcher] {
+        watcher->deleteLater();
+        const QDBusPendingReply<QDBusVariant> reply = *watcher;
+        if (reply.isError()) {
+            const QDBusError::ErrorType error = reply.error().type();
+            if (error == QDBusError::NoReply || error == QDBusError::Timeout)
+                refuse(reason("de desktopportal antwoordt niet"));
+            else if (error == QDBusError::ServiceUnknown || error == QDBusError::NoServer)
+                refuse(reason("geen desktopportal"));
+            else
+                refuse(reason("de desktopportal kan geen kleur kiezen"));
+            return;
+        }
+        if (versionOf(reply.value().variant()) < PickColorVersion) {
+            refuse(reason("de desktopportal kan geen kleur kiezen"));
+            return;
+        }
+
+        // The portal may answer before its call returns: listen first.
+        const QString token = nextToken();
+        listenTo(requestPath(m_bus->baseService(), token));
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            Service, DesktopPath, Screenshot, QStringLiteral("PickColor"));
+        call << parentWindow()
+             << QVariantMap { { QStringLiteral("handle_token"), QVariant::fromValue(token) } };
+        m_pending = new QDBusPendingCallWatcher(m_bus->asyncCall(call), this);
+        connect(
+            m_pending, &QDBusPendingCallWatcher::finished, this, &PortalPicker::pickColorReturned);
+    });
+}
+
+void PortalPicker::pickColorReturned(QDBusPendingCallWatcher *watcher)
+{
+    guarded([this, watcher] {
+        watcher->deleteLater();
+        const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
+        if (reply.isError()) {
+            refuse(reason("de desktopportal weigert"));
+            return;
+        }
+        // Portals older than the handle_token gave a path of their own choosing.
+        const QString handle = reply.value().path();
+        if (handle != m_handle) {
+            stopListening();
+            listenTo(handle);
+        }
+    });
+}
+
+void PortalPicker::response(uint code, const QVariantMap &results)
+{
+    guarded([this, code, &results] {
+        if (!m_active)
+            return;
+        if (code == Cancelled) {
+            finish();
+            emit cancelled();
+        } else if (code != Success) {
+            refuse(reason("de desktop brak het kiezen af"));
+        } else if (const auto colour = colourOf(results)) {
+            finish();
+            emit picked(*colour);
+        } else {
+            refuse(reason("de desktop gaf geen kleur"));
+        }
+    });
+}
+
+void PortalPicker::timedOut()
+{
+    guarded([this] {
+        // The desktop's picker may still be open: it should not outlive the refusal.
+        if (!m_handle.isEmpty()) {
+            m_bus->call(
+                QDBusMessage::createMethodCall(Service, m_handle, Request, QStringLiteral("Close")),
+                QDBus::NoBlock);
+        }
+        refuse(reason("de desktop antwoordt niet"));
+    });
+}
+
+void PortalPicker::listenTo(const QString &handle)
+{
+    m_handle = handle;
+    m_bus->connect(Service, m_handle, Request, QStringLiteral("Response"), this, ResponseSlot);
+}
+
+void PortalPicker::stopListening()
+{
+    if (m_handle.isEmpty())
+        return;
+    m_bus->disconnect(Service, m_handle, Request, QStringLiteral("Response"), this, ResponseSlot);
+    m_handle.clear();
+}
+
+// On X11 the portal can put its picker above the window that asked; elsewhere it needs a
+// handle exported through a protocol of the compositor's, which Qt does not offer.
+QString PortalPicker::parentWindow() const
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return {};
+    QWindow *window = QGuiApplication::focusWindow();
+    if (auto *widget = qobject_cast<QWidget *>(parent());
+        widget && widget->window()->windowHandle())
+        window = widget->window()->windowHandle();
+    return window ? QStringLiteral("x11:") + QString::number(window->winId(), 16) : QString();
+}
+
+void PortalPicker::finish()
+{
+    m_timer.stop();
+    stopListening();
+    if (m_pending) {
+        m_pending->disconnect(this);
+        m_pending->deleteLater();
+    }
+    m_active = false;
+}
+
+void PortalPicker::refuse(const QString &reason)
+{
+    finish();
+    emit refused(reason);
+}
