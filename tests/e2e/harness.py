@@ -115,8 +115,9 @@ class Session:
         runtime = os.path.join(self.directory, "runtime")
         os.makedirs(runtime, mode=0o700, exist_ok=True)
         # The colour dialog's mnemonics are the English ones.
+        # The program's own screen picker, not a desktop portal the machine may happen to run.
         env.update(DISPLAY=self.name, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime,
-                   LC_ALL="C.UTF-8")
+                   LC_ALL="C.UTF-8", QT_NO_XDG_DESKTOP_PORTAL="1")
         return env
 
     def xdotool(self, *arguments):
