@@ -20,9 +20,16 @@ EXPECTED = "%d\n" % (wayland.BACKGROUND[0] + 256 * wayland.BACKGROUND[1]
 PICK_TIMEOUT = 60
 
 
+# A point of the program's swatch, below sway's title bar, in the window floating at 0, 0.
+SWATCH = (100, 100)
+
+
+def program_mode():
+    return os.environ.get("TINTENWIJZER_PICKER", "standin") == "program"
+
+
 def picker_command():
-    mode = os.environ.get("TINTENWIJZER_PICKER", "standin")
-    if mode == "program":
+    if program_mode():
         return ["env", "QT_QPA_PLATFORM=wayland", os.environ["TINTENWIJZER_BINARY"],
                 "--pick", "--print"]
     # The client needs python3-dbus and python3-gi, which only Debian's own Python has.
@@ -55,6 +62,12 @@ class PortalPick(unittest.TestCase):
             finally:
                 # Gone before grim runs, or the cursor is captured into the pixel.
                 pointer.close()
+            if program_mode():
+                # The program goes on after a pick, as after any other colour: once its swatch
+                # shows the colour, close its window as a user would.
+                session.wait_until(lambda: session.sample(*SWATCH) == wayland.BACKGROUND,
+                                   "the swatch in the picked colour", timeout=PICK_TIMEOUT)
+                session.close_window(picker.pid)
             try:
                 status = picker.wait(PICK_TIMEOUT)
             except subprocess.TimeoutExpired:
