@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+class Announcer;
 class ReasonTip;
 
 namespace Ui {
@@ -51,4 +52,5 @@ private:
     std::unique_ptr<Ui::frmKleurtjes> m_ui;
     std::unique_ptr<ColourChooser> m_dlgDialog;
     ReasonTip *m_reasonTip = nullptr;
+    Announcer *m_announcer = nullptr;
 };
