@@ -2,6 +2,8 @@
 #include "ui_frmkleurtjes.h"
 
 #include "core/colourconversion.h"
+#include "qt/accessiblewindow.h"
+#include "qt/announcer.h"
 #include "qt/dialogcolourchooser.h"
 #include "qt/handlerguard.h"
 #include "qt/qtcolour.h"
@@ -61,7 +63,9 @@ KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget
     : QWidget(parent)
     , m_ui(std::make_unique<Ui::frmKleurtjes>())
     , m_dlgDialog(chooser ? std::move(chooser) : std::make_unique<DialogColourChooser>(this))
+    , m_announcer(new Announcer(this))
 {
+    AccessibleWindow::installFactory();
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(dialogFont());
@@ -126,6 +130,8 @@ void KleurtjesWindow::load(std::optional<ColourValue> start)
         if (start)
             m_dlgDialog->setColor(*start);
         showNumberOfSwatch(false);
+        if (start)
+            m_announcer->announceOnceActive(QString::fromStdString(spokenText(*start)));
     });
 }
 
@@ -226,12 +232,15 @@ void KleurtjesWindow::refuse(const std::string &reason)
     if (!m_reasonTip)
         m_reasonTip = new ReasonTip(this);
     m_reasonTip->showBelow(m_ui->lblNummer, QString::fromStdString(reason), RefusalShownMs);
+    m_announcer->announce(QString::fromStdString(reason));
 }
 
 // The number always comes from the swatch, so what is shown is what is painted.
 void KleurtjesWindow::showNumberOfSwatch(bool announce)
 {
     const ColourValue value = colour();
-    m_ui->lblNummer->setNumber(colourNumberText(value), announce);
+    m_ui->lblNummer->setNumber(colourNumberText(value));
     m_ui->lblNummer->setToolTip(QString::fromStdString(notationsText(value)));
+    if (announce)
+        m_announcer->announce(QString::fromStdString(spokenText(value)));
 }

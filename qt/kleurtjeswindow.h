@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+class Announcer;
 class ReasonTip;
 class ScreenColourPicker;
 
@@ -56,4 +57,5 @@ private:
     std::unique_ptr<ColourChooser> m_dlgDialog;
     ReasonTip *m_reasonTip = nullptr;
     ScreenColourPicker *m_picker = nullptr;
+    Announcer *m_announcer = nullptr;
 };

@@ -4,8 +4,8 @@
 
 namespace {
 
-// Qt's own interface for a label offers no text, and without text a change of it cannot be
-// told to a screen reader. This one offers the number, read only, without caret or selection.
+// Qt's own interface for a label offers no text. This one offers the number, read only,
+// without caret or selection.
 class AccessibleNumber : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
@@ -91,20 +91,4 @@ NumberLabel::NumberLabel(QWidget *parent)
 {
     [[maybe_unused]] static const bool installed
         = (QAccessible::installFactory(&accessibleNumber), true);
-}
-
-void NumberLabel::setNumber(const QString &number, bool announce)
-{
-    [[maybe_unused]] const QString previous = text();
-    setText(number);
-    if (!announce)
-        return;
-#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
-    QAccessibleAnnouncementEvent event(this, number);
-    event.setPoliteness(QAccessible::AnnouncementPoliteness::Polite);
-#else
-    // Without an announcement to send, a change of the text is what screen readers speak.
-    QAccessibleTextUpdateEvent event(this, 0, previous, number);
-#endif
-    QAccessible::updateAccessibility(&event);
 }

@@ -2,8 +2,8 @@
 
 #include <QLabel>
 
-// The colour number. Screen readers can read it as text as well as by name, and a new
-// number is said aloud: the label never has the focus, so a name change alone goes unheard.
+// The colour number. Screen readers can read it as text as well as by name; what they say
+// of a new one comes from the window's Announcer.
 class NumberLabel : public QLabel
 {
     Q_OBJECT
@@ -11,6 +11,5 @@ class NumberLabel : public QLabel
 public:
     explicit NumberLabel(QWidget *parent = nullptr);
 
-    // Shows number; with announce, screen readers are asked to say it, politely.
-    void setNumber(const QString &number, bool announce);
+    void setNumber(const QString &number) { setText(number); }
 };

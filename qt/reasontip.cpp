@@ -2,6 +2,7 @@
 
 #include "qt/handlerguard.h"
 
+#include <QAccessible>
 #include <QStyleOptionFrame>
 #include <QStylePainter>
 #include <QToolTip>
@@ -39,4 +40,14 @@ void ReasonTip::paintEvent(QPaintEvent *event)
         painter.drawPrimitive(QStyle::PE_PanelTipLabel, option);
     }
     QLabel::paintEvent(event);
+}
+
+// Qt tells screen readers of no tooltip window that appears, and this one is no tooltip.
+void ReasonTip::showEvent(QShowEvent *event)
+{
+    QLabel::showEvent(event);
+    guarded([this] {
+        QAccessibleEvent shown(this, QAccessible::ObjectShow);
+        QAccessible::updateAccessibility(&shown);
+    });
 }

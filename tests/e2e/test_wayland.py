@@ -32,9 +32,7 @@ def picker_command():
     if program_mode():
         return ["env", "QT_QPA_PLATFORM=wayland", os.environ["TINTENWIJZER_BINARY"],
                 "--pick", "--print"]
-    # The client needs python3-dbus and python3-gi, which only Debian's own Python has.
-    python = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
-    return [python, os.path.join(HERE, "portalclient.py")]
+    return [sys.executable, os.path.join(HERE, "portalclient.py")]
 
 
 class PortalPick(unittest.TestCase):

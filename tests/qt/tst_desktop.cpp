@@ -64,19 +64,29 @@ QMimeData *mimeData(const QString &kind, const QString &text)
     return data;
 }
 
-// What screen readers were asked to say about the number.
+// What screen readers were asked to say, and how often the reason's tip said it appeared.
 QStringList s_spoken;
+int s_tipsShown = 0;
 
 void listen(QAccessibleEvent *event)
 {
-    if (event->object()->objectName() != QLatin1String("lblNummer"))
-        return;
+    const QString name = event->object()->objectName();
+    if (name == QLatin1String("reasonTip") && event->type() == QAccessible::ObjectShow)
+        ++s_tipsShown;
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
     if (event->type() == QAccessible::Announcement)
         s_spoken << static_cast<QAccessibleAnnouncementEvent *>(event)->message();
 #else
-    if (event->type() == QAccessible::TextUpdated)
-        s_spoken << static_cast<QAccessibleTextUpdateEvent *>(event)->textInserted();
+    if (name == QLatin1String("announcer") && event->type() == QAccessible::ObjectShow) {
+        QAccessibleInterface *shown = event->accessibleInterface();
+        QCOMPARE(shown->role(), QAccessible::Notification);
+        QVERIFY(!shown->state().invisible);
+        // A screen reader finds it in the window.
+        QAccessibleInterface *window = shown->parent();
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->child(window->indexOfChild(shown)), shown);
+        s_spoken << shown->text(QAccessible::Name);
+    }
 #endif
 }
 
@@ -138,6 +148,7 @@ void TestDesktop::initTestCase()
 void TestDesktop::init()
 {
     s_spoken.clear();
+    s_tipsShown = 0;
     auto chooser = std::make_unique<FakeChooser>(5649426);
     m_chooser = chooser.get();
     m_window = std::make_unique<KleurtjesWindow>(std::move(chooser));
@@ -148,10 +159,17 @@ void TestDesktop::init()
 }
 
 // Chooses 5649426 in the dialog, pastes what the row holds, or drags it onto the swatch and
-// drops it there if the window accepts it, as Qt does.
+// drops it there if the window accepts it, as Qt does; or opens a new window on 5649426.
 void TestDesktop::apply(const QString &how, const QString &kind, const QString &text)
 {
-    if (how == QLatin1String("Kies kleur")) {
+    if (how == QLatin1String("start")) {
+        m_window = std::make_unique<KleurtjesWindow>(std::make_unique<FakeChooser>());
+        m_window->load(5649426);
+        QVERIFY(s_spoken.isEmpty());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTRY_VERIFY(!s_spoken.isEmpty());
+    } else if (how == QLatin1String("Kies kleur")) {
         QTest::mouseClick(widget(QStringLiteral("cmdKleur")), Qt::LeftButton);
     } else if (how == QLatin1String("drop")) {
         std::unique_ptr<QMimeData> data(mimeData(kind, text));
@@ -165,10 +183,12 @@ void TestDesktop::apply(const QString &how, const QString &kind, const QString &
             QApplication::sendEvent(target, &drop);
     } else if (!how.isEmpty()) {
         QGuiApplication::clipboard()->setMimeData(mimeData(kind, text));
-        if (how == QLatin1String("Plakken"))
-            contextMenuOf(widget(QStringLiteral("lblNummer")), how);
-        else
-            QTest::keyClick(widget(QStringLiteral("cmdOK")), Qt::Key_V, Qt::ControlModifier);
+        for (const QString &step : how.split(QLatin1String(", "))) {
+            if (step == QLatin1String("Plakken"))
+                contextMenuOf(widget(QStringLiteral("lblNummer")), step);
+            else
+                QTest::keyClick(widget(QStringLiteral("cmdOK")), Qt::Key_V, Qt::ControlModifier);
+        }
     }
 }
 
@@ -259,12 +279,16 @@ void TestDesktop::accessibleNames_data()
     QTest::addColumn<QString>("widget");
     QTest::addColumn<bool>("choose");
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QAccessible::Role>("role");
 
-    QTest::newRow("swatch") << "picKleur" << false << "Kleur";
-    QTest::newRow("number at start") << "lblNummer" << false << "16777215";
-    QTest::newRow("number after choosing") << "lblNummer" << true << "5649426";
-    QTest::newRow("Kies kleur") << "cmdKleur" << false << "Kies kleur";
-    QTest::newRow("Afsluiten") << "cmdOK" << false << "Afsluiten";
+    QTest::newRow("window") << "frmKleurtjes" << false << "Tintenwijzer" << QAccessible::Window;
+    QTest::newRow("swatch") << "picKleur" << false << "Kleur" << QAccessible::Graphic;
+    QTest::newRow("number at start")
+        << "lblNummer" << false << "16777215" << QAccessible::StaticText;
+    QTest::newRow("number after choosing")
+        << "lblNummer" << true << "5649426" << QAccessible::StaticText;
+    QTest::newRow("Kies kleur") << "cmdKleur" << false << "Kies kleur" << QAccessible::Button;
+    QTest::newRow("Afsluiten") << "cmdOK" << false << "Afsluiten" << QAccessible::Button;
 }
 
 void TestDesktop::accessibleNames()
@@ -272,12 +296,18 @@ void TestDesktop::accessibleNames()
     QFETCH(QString, widget);
     QFETCH(bool, choose);
     QFETCH(QString, name);
+    QFETCH(QAccessible::Role, role);
 
     if (choose)
         QTest::mouseClick(this->widget(QStringLiteral("cmdKleur")), Qt::LeftButton);
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(this->widget(widget));
     QVERIFY(iface);
     QCOMPARE(iface->text(QAccessible::Name), name);
+    QCOMPARE(iface->role(), role);
+    // Every object is found again from its parent, as a screen reader walks the tree.
+    for (QAccessibleInterface *child = iface; child->parent() && child->parent()->object();
+         child = child->parent())
+        QCOMPARE(child->parent()->child(child->parent()->indexOfChild(child)), child);
 }
 
 // Every colour taken is 5649426; a paste that is refused shows why.
@@ -304,11 +334,14 @@ void TestDesktop::takesColour_data()
         "Na # komen 3 of 6 hexadecimale cijfers");
     row("Plakken, no colour", "Plakken", "text", "18, 52, 256", false,
         "Blauw gaat van 0 tot en met 255, niet 256");
+    row("Ctrl+V twice, no colour", "Ctrl+V, Ctrl+V", "text", "#12345", false,
+        "Na # komen 3 of 6 hexadecimale cijfers");
     row("Ctrl+V, empty", "Ctrl+V", "", "", false, "Leeg");
     row("Ctrl+V, image", "Ctrl+V", "image", "", false, "Leeg");
     row("Ctrl+V, 50 MB", "Ctrl+V", "50 MB", "", false, "Langer dan 100 tekens");
     row("drop, no colour", "drop", "text", "#12345", false);
     row("drop, image", "drop", "image", "", false);
+    row("start colour", "start", "", "", true);
 }
 
 void TestDesktop::takesColour()
@@ -330,7 +363,14 @@ void TestDesktop::takesColour()
     if (how == QLatin1String("drop"))
         QCOMPARE(m_dragAccepted, taken);
 
-    QCOMPARE(s_spoken, taken ? QStringList { QString::number(shown) } : QStringList {});
+    QStringList spoken;
+    if (taken)
+        spoken << QStringLiteral("5649426, rood 18, groen 52, blauw 86");
+    // Every refusal is said, the same one again too.
+    if (!reason.isEmpty())
+        spoken += QStringList(how.split(QLatin1String(", ")).size(), reason);
+    QCOMPARE(s_spoken, spoken);
+    QCOMPARE(s_tipsShown, reason.isEmpty() ? 0 : 1);
     QAccessibleTextInterface *numberText
         = QAccessible::queryAccessibleInterface(widget(QStringLiteral("lblNummer")))
               ->textInterface();

@@ -1,0 +1,102 @@
+"""A private D-Bus session bus with an AT-SPI bus of its own, for what a screen reader is told.
+
+Every process goes with the session, even when a test fails, and none of them touches the
+desktop's own buses: the addresses live only in the environment given to the program."""
+
+import os
+import signal
+import subprocess
+import time
+
+import dbus
+
+import harness
+
+LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+REGISTRY = "/usr/libexec/at-spi2-registryd"
+
+
+class Bus:
+    def __init__(self, session):
+        self._session = session
+        self._processes = []
+        self.environment = {}
+        try:
+            self._start()
+        except BaseException:
+            self.close()
+            raise
+
+    def _spawn(self, command, env, name):
+        with open(os.path.join(self._session.directory, name + ".log"), "wb") as log:
+            process = subprocess.Popen(
+                command, env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                start_new_session=True, preexec_fn=harness._die_with_parent)
+        self._processes.append(process)
+        return process
+
+    def _wait(self, condition, what):
+        deadline = time.monotonic() + harness.START_TIMEOUT
+        while True:
+            try:
+                result = condition()
+                if result:
+                    return result
+            except dbus.DBusException:
+                pass
+            for process in self._processes:
+                if process.poll() is not None:
+                    raise RuntimeError(f"{process.args[0]} ended before {what}")
+            if time.monotonic() > deadline:
+                raise TimeoutError(what)
+            time.sleep(0.05)
+
+    def _start(self):
+        socket = os.path.join(self._session.directory, "session-bus")
+        session_address = "unix:path=" + socket
+        runtime = os.path.join(self._session.directory, "runtime")
+        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        env = dict(os.environ, DISPLAY=self._session.name, XDG_RUNTIME_DIR=runtime,
+                   DBUS_SESSION_BUS_ADDRESS=session_address)
+        env.pop("AT_SPI_BUS_ADDRESS", None)
+        self._spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile",
+                     "--address=" + session_address], env, "session-bus")
+        self._wait(lambda: os.path.exists(socket), "the session bus")
+        session_bus = dbus.bus.BusConnection(session_address)
+        try:
+            self._spawn([LAUNCHER, "--launch-immediately"], env, "bus-launcher")
+            launcher = self._wait(lambda: session_bus.get_object("org.a11y.Bus", "/org/a11y/bus"),
+                                  "the bus launcher")
+            address = self._wait(lambda: launcher.GetAddress(dbus_interface="org.a11y.Bus"),
+                                 "the accessibility bus")
+            # As a screen reader does when it starts: programs then connect to the bus.
+            launcher.Set("org.a11y.Status", "ScreenReaderEnabled", dbus.Boolean(True),
+                         dbus_interface="org.freedesktop.DBus.Properties")
+        finally:
+            session_bus.close()
+        env["AT_SPI_BUS_ADDRESS"] = str(address)
+        self._spawn([REGISTRY], env, "registry")
+        a11y_bus = dbus.bus.BusConnection(env["AT_SPI_BUS_ADDRESS"])
+        try:
+            self._wait(lambda: a11y_bus.name_has_owner("org.a11y.atspi.Registry"), "the registry")
+        finally:
+            a11y_bus.close()
+        # Programs and listeners alike find the accessibility bus through the session bus,
+        # or the launcher's note of it on the X server.
+        self.environment = {"DBUS_SESSION_BUS_ADDRESS": session_address,
+                            "DISPLAY": self._session.name}
+
+    def close(self):
+        # Each leads a process group of its own, which holds whatever it started in turn.
+        for process in reversed(self._processes):
+            for signal_number in (signal.SIGTERM, signal.SIGKILL):
+                try:
+                    os.killpg(process.pid, signal_number)
+                except ProcessLookupError:
+                    pass
+                try:
+                    process.wait(5)
+                    break
+                except subprocess.TimeoutExpired:
+                    pass
+        self._processes = []
