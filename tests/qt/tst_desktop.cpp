@@ -237,9 +237,9 @@ void TestDesktop::contextMenus_data()
     QTest::addColumn<QStringList>("menu");
 
     QTest::newRow("number") << "lblNummer"
-                            << QStringList { "Kopiëren", "Kopiëren als HTML (#RRGGBB)",
-                                   "Kopiëren als RGB(r, g, b)", "Kopiëren als VB-hex (&H00BBGGRR&)",
-                                   "-", "Plakken" };
+                            << QStringList { "Kleur van het scherm…", "-", "Kopiëren",
+                                   "Kopiëren als HTML (#RRGGBB)", "Kopiëren als RGB(r, g, b)",
+                                   "Kopiëren als VB-hex (&H00BBGGRR&)", "-", "Plakken" };
     QTest::newRow("swatch") << "picKleur" << QStringList {};
     QTest::newRow("window") << "frmKleurtjes" << QStringList {};
 }
