@@ -1,5 +1,6 @@
 #include "win32/reasontip.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -32,6 +33,11 @@ void ReasonTip::showBelow(HWND anchor, const std::wstring &text, UINT shownMs)
     GetWindowRect(anchor, &below);
     SendMessageW(m_tip, TTM_TRACKPOSITION, 0, MAKELPARAM(below.left, below.bottom));
     SendMessageW(m_tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
+    // The tip control may cut its text at the owner's edge: sized here, it reaches beyond
+    // the window as a tooltip does, and stays on the monitor.
+    const RECT frame = placement(text, { below.left, below.bottom });
+    SetWindowPos(m_tip, HWND_TOPMOST, frame.left, frame.top, frame.right - frame.left,
+        frame.bottom - frame.top, SWP_NOACTIVATE);
     // A second refusal starts the time again.
     SetTimer(m_owner, TimerId, shownMs, nullptr);
 }
@@ -51,6 +57,34 @@ bool ReasonTip::onTimer(UINT_PTR id)
         return false;
     hide();
     return true;
+}
+
+RECT ReasonTip::placement(const std::wstring &text, POINT at) const
+{
+    RECT frame {};
+    {
+        const HDC dc = GetDC(m_tip);
+        if (!dc)
+            throw std::bad_alloc();
+        const HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(m_tip, WM_GETFONT, 0, 0));
+        const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &frame,
+            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+        if (previous)
+            SelectObject(dc, previous);
+        ReleaseDC(m_tip, dc);
+    }
+    SendMessageW(m_tip, TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&frame));
+    const LONG width = frame.right - frame.left;
+    const LONG height = frame.bottom - frame.top;
+
+    MONITORINFO monitor {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(m_owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT &work = monitor.rcWork;
+    const LONG left = std::max(work.left, std::min(at.x, work.right - width));
+    const LONG top = std::max(work.top, std::min(at.y, work.bottom - height));
+    return { left, top, left + width, top + height };
 }
 
 TOOLINFOW ReasonTip::tool() const
