@@ -35,7 +35,7 @@ void ReasonTip::showBelow(HWND anchor, const std::wstring &text, UINT shownMs)
     SendMessageW(m_tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
     // The tip control may cut its text at the owner's edge: sized here, it reaches beyond
     // the window as a tooltip does, and stays on the monitor.
-    const RECT frame = placement(text, { below.left, below.bottom });
+    const RECT frame = placement({ below.left, below.bottom });
     SetWindowPos(m_tip, HWND_TOPMOST, frame.left, frame.top, frame.right - frame.left,
         frame.bottom - frame.top, SWP_NOACTIVATE);
     // A second refusal starts the time again.
@@ -59,24 +59,13 @@ bool ReasonTip::onTimer(UINT_PTR id)
     return true;
 }
 
-RECT ReasonTip::placement(const std::wstring &text, POINT at) const
+RECT ReasonTip::placement(POINT at) const
 {
-    RECT frame {};
-    {
-        const HDC dc = GetDC(m_tip);
-        if (!dc)
-            throw std::bad_alloc();
-        const HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(m_tip, WM_GETFONT, 0, 0));
-        const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &frame,
-            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-        if (previous)
-            SelectObject(dc, previous);
-        ReleaseDC(m_tip, dc);
-    }
-    SendMessageW(m_tip, TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&frame));
-    const LONG width = frame.right - frame.left;
-    const LONG height = frame.bottom - frame.top;
+    TOOLINFOW info = tool();
+    const auto bubble = static_cast<DWORD>(
+        SendMessageW(m_tip, TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&info)));
+    const LONG width = LOWORD(bubble);
+    const LONG height = HIWORD(bubble);
 
     MONITORINFO monitor {};
     monitor.cbSize = sizeof monitor;

@@ -21,8 +21,8 @@ public:
 private:
     static constexpr UINT_PTR TimerId = 1;
 
-    // Where the whole text fits, from at, moved onto the owner's monitor's work area.
-    RECT placement(const std::wstring &text, POINT at) const;
+    // Where the tip's whole text fits, from at, moved onto the owner's monitor's work area.
+    RECT placement(POINT at) const;
     TOOLINFOW tool() const;
 
     HINSTANCE m_instance = nullptr;

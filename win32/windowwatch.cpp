@@ -17,6 +17,7 @@ WindowWatch::WindowWatch(HWND window)
 
 void WindowWatch::start()
 {
+    m_hadHostWindow = GetPropW(m_window, HostWindowProperty) != nullptr;
     SetTimer(m_window, TimerId, CheckMs, nullptr);
 }
 
