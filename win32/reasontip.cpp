@@ -31,13 +31,9 @@ void ReasonTip::showBelow(HWND anchor, const std::wstring &text, UINT shownMs)
     SendMessageW(m_tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
     RECT below {};
     GetWindowRect(anchor, &below);
-    SendMessageW(m_tip, TTM_TRACKPOSITION, 0, MAKELPARAM(below.left, below.bottom));
+    const POINT at = placement({ below.left, below.bottom });
+    SendMessageW(m_tip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
     SendMessageW(m_tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
-    // The tip control may cut its text at the owner's edge: sized here, it reaches beyond
-    // the window as a tooltip does, and stays on the monitor.
-    const RECT frame = placement({ below.left, below.bottom });
-    SetWindowPos(m_tip, HWND_TOPMOST, frame.left, frame.top, frame.right - frame.left,
-        frame.bottom - frame.top, SWP_NOACTIVATE);
     // A second refusal starts the time again.
     SetTimer(m_owner, TimerId, shownMs, nullptr);
 }
@@ -59,21 +55,23 @@ bool ReasonTip::onTimer(UINT_PTR id)
     return true;
 }
 
-RECT ReasonTip::placement(POINT at) const
+// A tooltip may reach beyond its window, but not beyond the monitor: a reason wider than the
+// work area breaks into lines, and the whole bubble is moved onto it.
+POINT ReasonTip::placement(POINT at) const
 {
+    MONITORINFO monitor {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(m_owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT &work = monitor.rcWork;
+    SendMessageW(m_tip, TTM_SETMAXTIPWIDTH, 0, work.right - work.left);
+
     TOOLINFOW info = tool();
     const auto bubble = static_cast<DWORD>(
         SendMessageW(m_tip, TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&info)));
     const LONG width = LOWORD(bubble);
     const LONG height = HIWORD(bubble);
-
-    MONITORINFO monitor {};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(m_owner, MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT &work = monitor.rcWork;
-    const LONG left = std::max(work.left, std::min(at.x, work.right - width));
-    const LONG top = std::max(work.top, std::min(at.y, work.bottom - height));
-    return { left, top, left + width, top + height };
+    return { std::max(work.left, std::min(at.x, work.right - width)),
+        std::max(work.top, std::min(at.y, work.bottom - height)) };
 }
 
 TOOLINFOW ReasonTip::tool() const
