@@ -104,6 +104,7 @@ KleurtjesWindow::KleurtjesWindow(HINSTANCE instance)
     , m_lblNummer(createControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, LblNummer))
     , m_numberTip(m_instance, m_frmKleurtjes.get(), m_lblNummer)
     , m_reasonTip(m_instance, m_frmKleurtjes.get())
+    , m_watch(m_frmKleurtjes.get())
     , m_fonts(GetDpiForWindow(m_frmKleurtjes.get()), Captions, CaptionWidth)
     , m_accelerators(createAccelerators())
     , m_focus(m_cmdOK)
@@ -129,9 +130,7 @@ void KleurtjesWindow::load(std::optional<ColourValue> start)
 {
     guarded(m_frmKleurtjes.get(), [&] {
         m_picKleur.setBackColor(start.value_or(White));
-        // Without a start colour the dialog opens on black, as it always has.
-        if (start)
-            m_dlgDialog.setColor(*start);
+        m_dlgDialog.setColor(m_picKleur.backColor());
         showNumberOfSwatch(false);
     });
 }
@@ -139,6 +138,7 @@ void KleurtjesWindow::load(std::optional<ColourValue> start)
 void KleurtjesWindow::show(int showCommand)
 {
     ShowWindow(m_frmKleurtjes.get(), showCommand);
+    m_watch.start();
 }
 
 bool KleurtjesWindow::preTranslate(MSG &message)
@@ -183,7 +183,7 @@ std::optional<LRESULT> KleurtjesWindow::dispatch(UINT message, WPARAM wParam, LP
         m_picKleur.draw(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
         return TRUE;
     case WM_TIMER:
-        if (m_reasonTip.onTimer(wParam))
+        if (m_reasonTip.onTimer(wParam) || m_watch.onTimer(wParam))
             return 0;
         break;
     case WM_ACTIVATE:

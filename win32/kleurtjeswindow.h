@@ -9,6 +9,7 @@
 #include "win32/reasontip.h"
 #include "win32/swatch.h"
 #include "win32/uniquehandle.h"
+#include "win32/windowwatch.h"
 
 #include <windows.h>
 
@@ -72,6 +73,7 @@ private:
     // The number in every notation.
     HoverTip m_numberTip;
     ReasonTip m_reasonTip;
+    WindowWatch m_watch;
     AccessibleAnnotations m_annotations;
     FormFonts m_fonts;
     ColourChooser m_dlgDialog;

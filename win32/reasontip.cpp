@@ -1,5 +1,6 @@
 #include "win32/reasontip.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -30,7 +31,8 @@ void ReasonTip::showBelow(HWND anchor, const std::wstring &text, UINT shownMs)
     SendMessageW(m_tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
     RECT below {};
     GetWindowRect(anchor, &below);
-    SendMessageW(m_tip, TTM_TRACKPOSITION, 0, MAKELPARAM(below.left, below.bottom));
+    const POINT at = placement({ below.left, below.bottom });
+    SendMessageW(m_tip, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
     SendMessageW(m_tip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
     // A second refusal starts the time again.
     SetTimer(m_owner, TimerId, shownMs, nullptr);
@@ -51,6 +53,25 @@ bool ReasonTip::onTimer(UINT_PTR id)
         return false;
     hide();
     return true;
+}
+
+// A tooltip may reach beyond its window, but not beyond the monitor: a reason wider than the
+// work area breaks into lines, and the whole bubble is moved onto it.
+POINT ReasonTip::placement(POINT at) const
+{
+    MONITORINFO monitor {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(m_owner, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT &work = monitor.rcWork;
+    SendMessageW(m_tip, TTM_SETMAXTIPWIDTH, 0, work.right - work.left);
+
+    TOOLINFOW info = tool();
+    const auto bubble = static_cast<DWORD>(
+        SendMessageW(m_tip, TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&info)));
+    const LONG width = LOWORD(bubble);
+    const LONG height = HIWORD(bubble);
+    return { std::max(work.left, std::min(at.x, work.right - width)),
+        std::max(work.top, std::min(at.y, work.bottom - height)) };
 }
 
 TOOLINFOW ReasonTip::tool() const

@@ -21,6 +21,8 @@ public:
 private:
     static constexpr UINT_PTR TimerId = 1;
 
+    // Where the whole tip fits, from at, on the owner's monitor's work area.
+    POINT placement(POINT at) const;
     TOOLINFOW tool() const;
 
     HINSTANCE m_instance = nullptr;

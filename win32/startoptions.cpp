@@ -11,15 +11,25 @@
 
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
 
+enum class Written { Yes, Nowhere, Failed };
+
+Written outcome(bool ok)
+{
+    return ok ? Written::Yes : Written::Failed;
+}
+
+// A short write is a failure too: a full disk takes part of the line.
 bool writeToFile(HANDLE file, std::string_view utf8)
 {
     const std::string line = std::string(utf8) + '\n';
     DWORD written = 0;
-    return WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    return WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr)
+        && written == line.size();
 }
 
 // The console speaks UTF-16, whatever its code page.
@@ -27,24 +37,39 @@ bool writeToConsole(HANDLE console, std::string_view utf8)
 {
     const std::wstring line = widened(utf8) + L'\n';
     DWORD written = 0;
-    return WriteConsoleW(console, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    return WriteConsoleW(console, line.data(), static_cast<DWORD>(line.size()), &written, nullptr)
+        && written == line.size();
 }
 
-// False when there is nowhere to write.
-bool writeLine(DWORD standard, std::string_view utf8)
+Written writeLine(DWORD standard, std::string_view utf8)
 {
     const HANDLE redirected = GetStdHandle(standard);
     if (redirected && redirected != INVALID_HANDLE_VALUE) {
         const DWORD type = GetFileType(redirected);
-        if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE)
-            return writeToFile(redirected, utf8);
+        // A character device such as /dev/full under Wine is written like a file.
+        if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR) {
+            DWORD mode = 0;
+            if (type != FILE_TYPE_CHAR || !GetConsoleMode(redirected, &mode))
+                return outcome(writeToFile(redirected, utf8));
+        }
     }
     if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED)
-        return false;
+        return Written::Nowhere;
     const HANDLE opened = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     const KernelHandle console(opened == INVALID_HANDLE_VALUE ? nullptr : opened);
-    return console && writeToConsole(console.get(), utf8);
+    if (!console)
+        return Written::Nowhere;
+    return outcome(writeToConsole(console.get(), utf8));
+}
+
+constexpr std::string_view PrintFailed = "tintenwijzer: kan het kleurnummer niet schrijven";
+
+void tell(DWORD standard, std::string_view utf8, UINT icon)
+{
+    if (writeLine(standard, utf8) != Written::Yes)
+        MessageBoxW(
+            nullptr, widened(utf8).c_str(), widened(ProjectRecord::name).c_str(), MB_OK | icon);
 }
 
 } // namespace
@@ -64,13 +89,15 @@ CommandLine::Result StartOptions::read()
 int StartOptions::answer(const CommandLine::Result &result)
 {
     const int status = result.exitStatus.value_or(0);
-    if (!writeLine(status == 0 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE, result.message))
-        MessageBoxW(nullptr, widened(result.message).c_str(), widened(ProjectRecord::name).c_str(),
-            MB_OK | (status == 0 ? MB_ICONINFORMATION : MB_ICONERROR));
+    tell(status == 0 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE, result.message,
+        status == 0 ? MB_ICONINFORMATION : MB_ICONERROR);
     return status;
 }
 
-void StartOptions::print(ColourValue value)
+int StartOptions::print(ColourValue value)
 {
-    writeLine(STD_OUTPUT_HANDLE, colourNumber(value));
+    if (writeLine(STD_OUTPUT_HANDLE, colourNumber(value)) != Written::Failed)
+        return 0;
+    tell(STD_ERROR_HANDLE, PrintFailed, MB_ICONERROR);
+    return PrintFailedStatus;
 }

@@ -15,6 +15,9 @@ public:
     // there is no console; returns its exit status.
     static int answer(const CommandLine::Result &result);
 
-    // For --print: the number of the colour shown; nothing where there is no console.
-    static void print(ColourValue value);
+    // For --print: the number of the colour shown; nothing where there is no console. Where
+    // it cannot be written, says so on standard error or in a message box; returns the status.
+    static int print(ColourValue value);
+
+    static constexpr int PrintFailedStatus = 1;
 };

@@ -31,7 +31,7 @@ int Startup::run(HINSTANCE instance, int showCommand) noexcept
         window.show(showCommand);
         status = messageLoop(window);
         if (options.print && status == 0)
-            StartOptions::print(window.colour());
+            status = StartOptions::print(window.colour());
     });
     return status;
 }

@@ -9,6 +9,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
 import wine  # noqa: E402
+import harness  # noqa: E402
 from harness import HEIGHT, STEP_TIMEOUT, SWATCH_CENTRE, WIDTH, Session  # noqa: E402
 
 WHITE = (255, 255, 255)
@@ -16,6 +17,9 @@ WHITE = (255, 255, 255)
 COLOUR, NUMBER = (18, 52, 86), "5649426"
 AFSLUITEN = (248 + 57 // 2, 216 + 25 // 2)
 NUMBER_LABEL = (8 + 20, 168 + 16)
+# The parser's longest reason, wider than the window at any DPI.
+LONGEST_REASON_INPUT = "geen kleur"
+SCREEN_WIDTH = 1024
 # Wine queues keys for the control that has the focus when they arrive, so a key that moves
 # the focus needs a moment before the next one.
 SETTLE = 0.5
@@ -165,9 +169,20 @@ class UnderWine(unittest.TestCase):
         self.settle("Escape")
         dialog = self.open_dialog(app, window)
         probe = self.covered_probe(app, window, WHITE)
-        # The dialog starts from black, the chooser's colour so far: cancel must not take it.
+        # The dialog opens on the swatch's white; a cancel must leave the swatch painted as it was.
         self.x.key("Escape")
         app.closed(dialog)
+        app.wait_swatch(window, WHITE, probe)
+
+        # Confirmed as it opens, the dialog gives back the swatch's own colour.
+        self.x.focus(window)
+        self.settle("space")  # "Kies kleur" kept the focus
+        dialog = app.other_window(window)
+        self.x.focus(dialog)
+        probe = self.covered_probe(app, window, WHITE)
+        self.settle("Return")
+        app.closed(dialog)
+        time.sleep(SETTLE)
         app.wait_swatch(window, WHITE, probe)
 
         self.x.send_delete_window(window)
@@ -223,6 +238,73 @@ class UnderWine(unittest.TestCase):
         self.click(window, AFSLUITEN)
         self.assertEqual(app.wait_exit(), 0)
         self.assertEqual(app.output(), NUMBER + "\n")
+
+    def test_a_window_destroyed_from_outside_ends_the_program_as_closed(self):
+        app, window = self.start("--print", "#fff")
+        app.wait_swatch(window, WHITE, probe=(12, 12))
+        subprocess.run(["xdotool", "windowclose", str(window)], env=self.session.environment(),
+                       check=True, timeout=STEP_TIMEOUT)
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(app.output(), "16777215\n")
+
+    def test_a_print_that_cannot_be_written_fails(self):
+        # where the number goes: a full device, a pipe that nobody reads
+        rows = [("/dev/full", lambda: os.open("/dev/full", os.O_WRONLY)),
+                ("closed pipe", self.closed_pipe)]
+        for name, opened in rows:
+            with self.subTest(stdout=name):
+                stdout = opened()
+                process = subprocess.Popen(
+                    ["wine", self.exe, "--print"], env=self.session.environment(),
+                    stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.PIPE,
+                    preexec_fn=harness._die_with_parent)
+                os.close(stdout)
+                self.addCleanup(process.wait)
+                self.addCleanup(process.kill)
+                window = self.x.wait_until(
+                    lambda: self.x.window_named(process.pid, harness.TITLE), harness.START_TIMEOUT,
+                    "main window")
+                self.x.send_delete_window(window)
+                _, error = process.communicate(timeout=STEP_TIMEOUT)
+                self.assertEqual(process.returncode, 1)
+                self.assertEqual(error.decode(),
+                                 "tintenwijzer: kan het kleurnummer niet schrijven\n")
+
+    @staticmethod
+    def closed_pipe():
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        return write_end
+
+    def test_the_longest_reason_is_shown_whole_on_the_screen(self):
+        for dpi in (96, 192):
+            with self.subTest(dpi=dpi):
+                set_dpi(self.session, dpi)
+                self.addCleanup(set_dpi, self.session, 96)
+                app, window = self.start()
+                self.set_clipboard(LONGEST_REASON_INPUT)
+                self.paste(window, lambda: len(self.x.windows_of(app.pid)) > 1, "reason tip")
+                tip = app.other_window(window)
+                main = self.x.attributes(window)
+
+                def whole():
+                    at = self.x.attributes(tip)
+                    # Cut at the window's edge, the tip would end there, in mid-letter.
+                    if at is None or at.x + at.width <= main.x + main.width:
+                        return None
+                    # Inside the right border, one clear column: no letter runs into it.
+                    middle = at.height // 2
+                    edge = self.x.pixel(tip, 0, middle)
+                    border = max((x for x in range(at.width - 6, at.width)
+                                  if self.x.pixel(tip, x, middle) == edge), default=None)
+                    if border is None:
+                        return None
+                    margin = {self.x.pixel(tip, border - 1, y) for y in range(2, at.height - 3)}
+                    return at if len(margin) == 1 else None
+                at = self.x.wait_until(whole, STEP_TIMEOUT, "the whole reason")
+                self.assertGreaterEqual(at.x, 0)
+                self.assertLessEqual(at.x + at.width, SCREEN_WIDTH)
+                app.stop()
 
     def test_command_line_answers_come_without_a_window(self):
         # arguments, exit status, where the answer goes and how it starts; the other is empty
