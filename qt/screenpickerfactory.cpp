@@ -1,5 +1,6 @@
 #include "qt/screenpickerfactory.h"
 
+#include "qt/fallbackpicker.h"
 #include "qt/overlaypicker.h"
 #include "qt/portalpicker.h"
 
@@ -7,11 +8,12 @@
 
 ScreenColourPicker *createScreenPicker(QObject *parent)
 {
-    // A Wayland client may not read the screen, so only the desktop can pick there. On X11 the
-    // desktop's own picker is the one its users know, where it offers one; Qt's own switch for
-    // its portals turns that off.
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))
-        || (!qEnvironmentVariableIsSet("QT_NO_XDG_DESKTOP_PORTAL") && PortalPicker::available()))
+    // A Wayland client may not read the screen, so only the desktop can pick there.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         return new PortalPicker(parent);
+    // On X11 the desktop's own picker is the one its users know, where it offers one; Qt's own
+    // switch for its portals turns that off.
+    if (!qEnvironmentVariableIsSet("QT_NO_XDG_DESKTOP_PORTAL") && PortalPicker::available())
+        return new FallbackPicker(new PortalPicker, new OverlayPicker, parent);
     return new OverlayPicker({}, parent);
 }

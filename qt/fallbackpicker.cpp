@@ -1,0 +1,27 @@
+#include "qt/fallbackpicker.h"
+
+FallbackPicker::FallbackPicker(
+    ScreenColourPicker *first, ScreenColourPicker *second, QObject *parent)
+    : ScreenColourPicker(parent)
+    , m_first(first)
+    , m_second(second)
+{
+    for (ScreenColourPicker *picker : { first, second }) {
+        picker->setParent(this);
+        connect(picker, &ScreenColourPicker::picked, this, &FallbackPicker::picked);
+        connect(picker, &ScreenColourPicker::cancelled, this, &FallbackPicker::cancelled);
+    }
+    connect(first, &ScreenColourPicker::refused, second, &ScreenColourPicker::start);
+    connect(second, &ScreenColourPicker::refused, this, &FallbackPicker::refused);
+}
+
+void FallbackPicker::start()
+{
+    if (!isActive())
+        m_first->start();
+}
+
+bool FallbackPicker::isActive() const
+{
+    return m_first->isActive() || m_second->isActive();
+}
