@@ -1,9 +1,7 @@
 """A colour picked through the real desktop portal, on a headless sway: the whole path from
 the program's call to the compositor's own picker and back.
 
-TINTENWIJZER_PICKER=program runs `tintenwijzer --pick --print` natively on Wayland;
-TINTENWIJZER_PICKER=standin (the default) runs portalclient.py, which calls the portal the
-same way, to prove the session by itself."""
+`tintenwijzer --pick --print` runs natively on Wayland."""
 
 import os
 import subprocess
@@ -13,26 +11,17 @@ import unittest
 import wayland
 
 SKIP = 77
-HERE = os.path.dirname(os.path.abspath(__file__))
 EXPECTED = "%d\n" % (wayland.BACKGROUND[0] + 256 * wayland.BACKGROUND[1]
                      + 65536 * wayland.BACKGROUND[2])
 # Bounds against hangs only.
 PICK_TIMEOUT = 60
-
-
 # A point of the program's swatch, below sway's title bar, in the window floating at 0, 0.
 SWATCH = (100, 100)
 
 
-def program_mode():
-    return os.environ.get("TINTENWIJZER_PICKER", "standin") == "program"
-
-
 def picker_command():
-    if program_mode():
-        return ["env", "QT_QPA_PLATFORM=wayland", os.environ["TINTENWIJZER_BINARY"],
-                "--pick", "--print"]
-    return [sys.executable, os.path.join(HERE, "portalclient.py")]
+    return ["env", "QT_QPA_PLATFORM=wayland", os.environ["TINTENWIJZER_BINARY"],
+            "--pick", "--print"]
 
 
 class PortalPick(unittest.TestCase):
@@ -60,12 +49,11 @@ class PortalPick(unittest.TestCase):
             finally:
                 # Gone before grim runs, or the cursor is captured into the pixel.
                 pointer.close()
-            if program_mode():
-                # The program goes on after a pick, as after any other colour: once its swatch
-                # shows the colour, close its window as a user would.
-                session.wait_until(lambda: session.sample(*SWATCH) == wayland.BACKGROUND,
-                                   "the swatch in the picked colour", timeout=PICK_TIMEOUT)
-                session.close_window(picker.pid)
+            # The program goes on after a pick, as after any other colour: once its swatch
+            # shows the colour, close its window as a user would.
+            session.wait_until(lambda: session.sample(*SWATCH) == wayland.BACKGROUND,
+                               "the swatch in the picked colour", timeout=PICK_TIMEOUT)
+            session.close_window(picker.pid)
             try:
                 status = picker.wait(PICK_TIMEOUT)
             except subprocess.TimeoutExpired:
