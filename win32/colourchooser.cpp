@@ -161,4 +161,7 @@ void ColourChooser::pickInto(HWND dialog)
     SetDlgItemInt(dialog, COLOR_BLUE, static_cast<UINT>(blueOf(value)), FALSE);
     if (const UINT setRgb = RegisterWindowMessageW(SETRGBSTRINGW))
         SendMessageW(dialog, setRgb, 0, static_cast<LPARAM>(value));
+    // What remains is to confirm; Return on the button would only pick again.
+    if (const HWND ok = GetDlgItem(dialog, IDOK))
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ok), TRUE);
 }

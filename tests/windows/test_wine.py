@@ -214,8 +214,9 @@ class UnderWine(unittest.TestCase):
     def test_colour_argument_is_shown_copied_in_every_notation_and_printed_at_the_end(self):
         app, window = self.start("--print", "#123456")
         app.wait_swatch(window, COLOUR, probe=(12, 12))
-        # The number's menu: "Kopiëren", then as HTML, as RGB() and as VB hex, blue first.
-        for entry, text in ((2, "#123456"), (3, "RGB(18, 52, 86)"), (4, "&H00563412&")):
+        # The number's menu: "Kleur van het scherm…", "Kopiëren", then as HTML, as RGB() and
+        # as VB hex, blue first.
+        for entry, text in ((3, "#123456"), (4, "RGB(18, 52, 86)"), (5, "&H00563412&")):
             self.click(window, NUMBER_LABEL, button=3)
             self.settle(*["Down"] * entry, "Return")
             self.assert_clipboard(text)
@@ -223,6 +224,75 @@ class UnderWine(unittest.TestCase):
         self.click(window, AFSLUITEN)
         self.assertEqual(app.wait_exit(), 0)
         self.assertEqual(app.output(), NUMBER + "\n")
+
+    def root_colour(self, colour):
+        """Makes the X root colour, which Wine's screen DC reads where no window covers it."""
+        def solid(name):
+            subprocess.run(["xsetroot", "-display", self.session.name, "-solid", name],
+                           check=True, timeout=STEP_TIMEOUT)
+        solid("#%02x%02x%02x" % colour)
+        self.addCleanup(solid, "black")
+
+    def pick_corner(self, app, window, finish="click"):
+        """Waits for the picker over the whole screen, then picks the bottom-right pixel of the
+        screen, the outermost one, with a click, or ends the pick with the key finish."""
+        root = self.x.attributes(self.x.root)
+        def picker():
+            for other in self.x.windows_of(app.pid):
+                attributes = self.x.attributes(other)
+                if other != window and attributes and attributes.width == root.width:
+                    return other
+            return None
+        shown = self.x.wait_until(lambda: app.running() and picker(), STEP_TIMEOUT, "picker")
+        time.sleep(SETTLE)
+        if finish == "click":
+            self.x.click(root.width - 1, root.height - 1)
+        else:
+            self.x.key(finish)
+        app.closed(shown)
+
+    def finish_printed(self, app, window, number):
+        self.x.wait_until(lambda: not app.running() or self.x.viewable(window), STEP_TIMEOUT,
+                          "main window back")
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(app.output(), number + "\n")
+
+    def test_shortcut_picks_the_colour_under_the_pointer(self):
+        self.root_colour(COLOUR)
+        app, window = self.start("--print")
+        app.wait_swatch(window, WHITE)
+        self.x.key("ctrl+shift+c")
+        self.pick_corner(app, window)
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+        self.finish_printed(app, window, NUMBER)
+
+    def test_pick_at_start_prints_the_pick_and_escape_keeps_the_start_colour(self):
+        self.root_colour(COLOUR)
+        for finish, number in (("click", NUMBER), ("Escape", "16777215")):
+            with self.subTest(finish=finish):
+                app, window = self.start("--pick", "--print")
+                self.pick_corner(app, window, finish)
+                self.finish_printed(app, window, number)
+
+    def test_dialog_button_fills_the_fields_and_only_ok_takes_them(self):
+        self.root_colour(COLOUR)
+        for confirm, colour, number in (("Return", COLOUR, NUMBER),
+                                        ("Escape", WHITE, "16777215")):
+            with self.subTest(confirm=confirm):
+                app, window = self.start("--print")
+                app.wait_swatch(window, WHITE)
+                dialog = self.open_dialog(app, window)
+                self.covered_probe(app, window, COLOUR)
+                # "Van het scherm…" stands alone below every other control, at the left.
+                bounds = self.x.attributes(dialog)
+                self.x.click(bounds.x + 24, bounds.y + bounds.height - 20)
+                self.pick_corner(app, window)
+                self.x.focus(dialog)
+                self.settle(confirm)
+                app.closed(dialog)
+                app.wait_swatch(window, colour, probe=(12, 12))
+                self.finish_printed(app, window, number)
 
     def test_command_line_answers_come_without_a_window(self):
         # arguments, exit status, where the answer goes and how it starts; the other is empty
