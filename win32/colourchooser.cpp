@@ -95,12 +95,18 @@ UINT_PTR CALLBACK ColourChooser::hookProcedure(
 // Below every control, aligned with the leftmost, the dialog grown to hold it.
 void ColourChooser::addPickButton(HWND dialog)
 {
+    RECT client {};
+    GetClientRect(dialog, &client);
     int left = INT_MAX;
     int bottom = 0;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (!IsWindowVisible(child))
+        // The dialog itself is not shown yet, so IsWindowVisible would say no to all.
+        if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE))
             continue;
         const RECT rect = childRect(dialog, child);
+        // Parked beyond the edge, as the dialog does with what it does not show.
+        if (rect.top >= client.bottom || rect.left >= client.right)
+            continue;
         left = std::min<int>(left, rect.left);
         bottom = std::max<int>(bottom, rect.bottom);
     }
@@ -130,8 +136,6 @@ void ColourChooser::addPickButton(HWND dialog)
         return;
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
-    RECT client {};
-    GetClientRect(dialog, &client);
     const int needed = top + height + margin - client.bottom;
     const int wider = left + width + margin - client.right;
     if (needed > 0 || wider > 0) {
