@@ -59,6 +59,12 @@ ScreenPicker::Outcome ScreenPicker::run(HINSTANCE instance, HWND owner)
     // the activation returns to it.
     if (ownerEnabled && IsWindow(owner))
         EnableWindow(owner, TRUE);
+    picker.m_window = {};
+    // Without a window manager nobody else gives the keyboard back once the picker is gone.
+    if (owner && IsWindow(owner)) {
+        SetForegroundWindow(owner);
+        SetFocus(owner);
+    }
     return { picker.m_colour, {} };
 }
 

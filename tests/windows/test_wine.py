@@ -233,10 +233,12 @@ class UnderWine(unittest.TestCase):
         solid("#%02x%02x%02x" % colour)
         self.addCleanup(solid, "black")
 
-    def pick_corner(self, app, window, finish="click"):
+    def pick_corner(self, app, window, finish="click", at=None):
         """Waits for the picker over the whole screen, then picks the bottom-right pixel of the
-        screen, the outermost one, with a click, or ends the pick with the key finish."""
+        screen, the outermost one, or the one at, with a click, or ends the pick with the key
+        finish."""
         root = self.x.attributes(self.x.root)
+        at = at or (root.width - 1, root.height - 1)
         def picker():
             for other in self.x.windows_of(app.pid):
                 attributes = self.x.attributes(other)
@@ -246,7 +248,7 @@ class UnderWine(unittest.TestCase):
         shown = self.x.wait_until(lambda: app.running() and picker(), STEP_TIMEOUT, "picker")
         time.sleep(SETTLE)
         if finish == "click":
-            self.x.click(root.width - 1, root.height - 1)
+            self.x.click(*at)
         else:
             self.x.key(finish)
         app.closed(shown)
@@ -265,7 +267,18 @@ class UnderWine(unittest.TestCase):
         self.x.key("ctrl+shift+c")
         self.pick_corner(app, window)
         app.wait_swatch(window, COLOUR, probe=(12, 12))
-        self.finish_printed(app, window, NUMBER)
+
+        # Picked on "Afsluiten": had the click reached the button, the program would end.
+        bounds = self.x.attributes(window)
+        button = (bounds.x + AFSLUITEN[0], bounds.y + AFSLUITEN[1])
+        face = self.x.pixel(window, *AFSLUITEN)
+        self.x.focus(window)
+        self.x.key("ctrl+shift+c")
+        self.pick_corner(app, window, at=button)
+        app.wait_swatch(window, face, probe=(12, 12))
+        time.sleep(SETTLE)
+        self.assertTrue(app.running())
+        self.finish_printed(app, window, str(face[0] + 256 * face[1] + 65536 * face[2]))
 
     def test_pick_at_start_prints_the_pick_and_escape_keeps_the_start_colour(self):
         self.root_colour(COLOUR)
