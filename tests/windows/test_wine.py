@@ -253,10 +253,10 @@ class UnderWine(unittest.TestCase):
             self.x.key(finish)
         app.closed(shown)
 
-    def finish_printed(self, app, window, number):
+    def finish_printed(self, app, window, number, scale=1):
         self.x.wait_until(lambda: not app.running() or self.x.viewable(window), STEP_TIMEOUT,
                           "main window back")
-        self.click(window, AFSLUITEN)
+        self.click(window, (scale * AFSLUITEN[0], scale * AFSLUITEN[1]))
         self.assertEqual(app.wait_exit(), 0)
         self.assertEqual(app.output(), number + "\n")
 
@@ -282,11 +282,15 @@ class UnderWine(unittest.TestCase):
 
     def test_pick_at_start_prints_the_pick_and_escape_keeps_the_start_colour(self):
         self.root_colour(COLOUR)
-        for finish, number in (("click", NUMBER), ("Escape", "16777215")):
-            with self.subTest(finish=finish):
+        # At 192 DPI the hot spot is still one device pixel: the outermost one stays on screen.
+        for dpi, finish, number in ((96, "click", NUMBER), (96, "Escape", "16777215"),
+                                    (192, "click", NUMBER)):
+            with self.subTest(dpi=dpi, finish=finish):
+                set_dpi(self.session, dpi)
+                self.addCleanup(set_dpi, self.session, 96)
                 app, window = self.start("--pick", "--print")
                 self.pick_corner(app, window, finish)
-                self.finish_printed(app, window, number)
+                self.finish_printed(app, window, number, dpi // 96)
 
     def test_dialog_button_fills_the_fields_and_only_ok_takes_them(self):
         self.root_colour(COLOUR)
