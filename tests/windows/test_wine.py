@@ -236,7 +236,7 @@ class UnderWine(unittest.TestCase):
     def pick_corner(self, app, window, finish="click", at=None):
         """Waits for the picker over the whole screen, then picks the bottom-right pixel of the
         screen, the outermost one, or the one at, with a click, or ends the pick with the key
-        finish."""
+        finish; with no finish, leaves the picker open."""
         root = self.x.attributes(self.x.root)
         at = at or (root.width - 1, root.height - 1)
         def picker():
@@ -249,8 +249,10 @@ class UnderWine(unittest.TestCase):
         time.sleep(SETTLE)
         if finish == "click":
             self.x.click(*at)
-        else:
+        elif finish:
             self.x.key(finish)
+        else:
+            return
         app.closed(shown)
 
     def finish_printed(self, app, window, number, scale=1):
@@ -279,6 +281,21 @@ class UnderWine(unittest.TestCase):
         time.sleep(SETTLE)
         self.assertTrue(app.running())
         self.finish_printed(app, window, str(face[0] + 256 * face[1] + 65536 * face[2]))
+
+    def test_arrow_keys_move_one_pixel_and_ten_with_shift(self):
+        self.root_colour(COLOUR)
+        app, window = self.start("--print")
+        app.wait_swatch(window, WHITE)
+        bounds = self.x.attributes(window)
+        # Between the swatch and the number, eleven pixels left of the window's right edge:
+        # ten and one more to the right lies the root, whatever else the keys do wrong.
+        self.x.move(bounds.x + WIDTH - 11, bounds.y + 155)
+        self.x.focus(window)
+        self.x.key("ctrl+shift+c")
+        self.pick_corner(app, window, finish=None)
+        self.settle("shift+Right", "Down", "Up", "Right", "Return")
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+        self.finish_printed(app, window, NUMBER)
 
     def test_pick_at_start_prints_the_pick_and_escape_keeps_the_start_colour(self):
         self.root_colour(COLOUR)
