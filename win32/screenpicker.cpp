@@ -214,9 +214,9 @@ std::optional<LRESULT> ScreenPicker::dispatch(UINT message, WPARAM wParam, LPARA
             finish(std::nullopt);
         return 0;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
         onKey(wParam);
         return 0;
+    // Alt+F4 comes back as WM_CLOSE, a cancel.
     case WM_DISPLAYCHANGE:
     case WM_CLOSE:
         finish(std::nullopt);
