@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <array>
+#include <string>
 
 // dlgDialog: the system's colour dialog, the colour last confirmed in it and the custom
 // colours, which last as long as the program runs.
@@ -21,6 +22,11 @@ public:
     void setColor(ColourValue value);
 
 private:
+    static UINT_PTR CALLBACK hookProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    void addPickButton(HWND dialog);
+    void pickInto(HWND dialog);
+
+    HINSTANCE m_instance = nullptr;
     COLORREF m_color = 0;
     std::array<COLORREF, 16> m_customColors = [] {
         std::array<COLORREF, 16> colours {};

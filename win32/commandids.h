@@ -17,6 +17,8 @@ enum CommandId : int {
     KopierenRgb,
     KopierenVbHex,
     Plakken,
+
+    SchermKleur = 301,
 };
 
 static_assert(Plakken - Kopieren == AllNotations.size());

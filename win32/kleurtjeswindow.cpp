@@ -8,6 +8,7 @@
 #include "win32/clipboard.h"
 #include "win32/commandids.h"
 #include "win32/handlerguard.h"
+#include "win32/screenpicker.h"
 #include "win32/widetext.h"
 
 #include <windowsx.h>
@@ -53,6 +54,7 @@ int scaled(int pixels, UINT dpi)
 AcceleratorTable createAccelerators()
 {
     ACCEL accelerators[] = {
+        { FCONTROL | FSHIFT | FVIRTKEY, 'C', SchermKleur },
         { FCONTROL | FVIRTKEY, 'C', Kopieren },
         { FCONTROL | FVIRTKEY, 'V', Plakken },
     };
@@ -80,6 +82,9 @@ Menu createNumberMenu()
 {
     Menu menu(CreatePopupMenu());
     if (!menu)
+        throw std::bad_alloc();
+    if (!AppendMenuW(menu.get(), MF_STRING, SchermKleur, L"Kleur van het scherm\u2026")
+        || !AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr))
         throw std::bad_alloc();
     for (std::size_t i = 0; i < AllNotations.size(); ++i) {
         if (!AppendMenuW(menu.get(), MF_STRING, Kopieren + i,
@@ -236,6 +241,9 @@ void KleurtjesWindow::onCommand(int id, int code)
     case Plakken:
         paste();
         break;
+    case SchermKleur:
+        pickFromScreen();
+        break;
     }
 }
 
@@ -301,6 +309,27 @@ void KleurtjesWindow::paste()
         takeColour(*result.colour);
     else
         refuse(result.reason);
+}
+
+void KleurtjesWindow::startPick()
+{
+    PostMessageW(m_frmKleurtjes.get(), WM_COMMAND, SchermKleur, 0);
+}
+
+void KleurtjesWindow::pickFromScreen()
+{
+    if (m_picking)
+        return;
+    m_picking = true;
+    const ScreenPicker::Outcome outcome = ScreenPicker::run(m_instance, m_frmKleurtjes.get());
+    m_picking = false;
+    // The window may have gone while the picker ran its own loop.
+    if (!m_ready)
+        return;
+    if (outcome.colour)
+        takeColour(*outcome.colour);
+    else if (!outcome.refusal.empty())
+        refuse(outcome.refusal);
 }
 
 // A colour from outside the dialog: the dialog opens on it next time, as on one confirmed.

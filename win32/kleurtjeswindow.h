@@ -35,6 +35,8 @@ public:
     // Lets the window's keyboard interface see a message before it is dispatched: the
     // accelerators first, then Tab, Return and Escape. True when it took the message.
     bool preTranslate(MSG &message);
+    // Picks a colour from the screen once the messages already queued are handled.
+    void startPick();
 
 private:
     static LRESULT CALLBACK windowProcedure(
@@ -50,6 +52,7 @@ private:
     void cmdOKClicked();
     void copy(Notation notation);
     void paste();
+    void pickFromScreen();
     void takeColour(ColourValue value);
     void refuse(const std::string &reason);
     void pressFocusedButton();
@@ -80,4 +83,5 @@ private:
     AcceleratorTable m_accelerators;
     // The control that gets the focus back when the window is activated again.
     HWND m_focus = nullptr;
+    bool m_picking = false;
 };

@@ -29,6 +29,8 @@ int Startup::run(HINSTANCE instance, int showCommand) noexcept
         KleurtjesWindow window(instance);
         window.load(options.startColour);
         window.show(showCommand);
+        if (options.pick)
+            window.startPick();
         status = messageLoop(window);
         if (options.print && status == 0)
             status = StartOptions::print(window.colour());

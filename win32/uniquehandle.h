@@ -48,6 +48,12 @@ struct DeleteDc
     void operator()(HDC dc) const { DeleteDC(dc); }
 };
 
+// Only for the DC of the whole screen, which GetDC(nullptr) gives.
+struct ReleaseScreenDc
+{
+    void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
+};
+
 struct DestroyMenuHandle
 {
     void operator()(HMENU menu) const { DestroyMenu(menu); }
@@ -79,7 +85,9 @@ struct CloseKernelHandle
 };
 
 using Font = UniqueHandle<HFONT, DeleteGdiObject>;
+using Bitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
 using MemoryDc = UniqueHandle<HDC, DeleteDc>;
+using ScreenDc = UniqueHandle<HDC, ReleaseScreenDc>;
 using Menu = UniqueHandle<HMENU, DestroyMenuHandle>;
 using AcceleratorTable = UniqueHandle<HACCEL, DestroyAccelerators>;
 using WindowHandle = UniqueHandle<HWND, DestroyWindowHandle>;

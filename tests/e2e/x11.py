@@ -317,6 +317,11 @@ class Display:
         for character in text:
             self.key(_CHARACTER_KEYSYMS.get(character, character))
 
+    def move(self, x, y):
+        """Moves the pointer to (x, y) of the screen without a click."""
+        XTestFakeMotionEvent(self._dpy, -1, x, y, 0)
+        XSync(self._dpy, 0)
+
     def click(self, x, y, button=1):
         """Clicks at (x, y) of the screen; button 3 is the right one."""
         XTestFakeMotionEvent(self._dpy, -1, x, y, 0)

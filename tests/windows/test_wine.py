@@ -229,8 +229,9 @@ class UnderWine(unittest.TestCase):
     def test_colour_argument_is_shown_copied_in_every_notation_and_printed_at_the_end(self):
         app, window = self.start("--print", "#123456")
         app.wait_swatch(window, COLOUR, probe=(12, 12))
-        # The number's menu: "Kopiëren", then as HTML, as RGB() and as VB hex, blue first.
-        for entry, text in ((2, "#123456"), (3, "RGB(18, 52, 86)"), (4, "&H00563412&")):
+        # The number's menu: "Kleur van het scherm…", "Kopiëren", then as HTML, as RGB() and
+        # as VB hex, blue first.
+        for entry, text in ((3, "#123456"), (4, "RGB(18, 52, 86)"), (5, "&H00563412&")):
             self.click(window, NUMBER_LABEL, button=3)
             self.settle(*["Down"] * entry, "Return")
             self.assert_clipboard(text)
@@ -305,6 +306,109 @@ class UnderWine(unittest.TestCase):
                 self.assertGreaterEqual(at.x, 0)
                 self.assertLessEqual(at.x + at.width, SCREEN_WIDTH)
                 app.stop()
+
+    def root_colour(self, colour):
+        """Makes the X root colour, which Wine's screen DC reads where no window covers it."""
+        def solid(name):
+            subprocess.run(["xsetroot", "-display", self.session.name, "-solid", name],
+                           check=True, timeout=STEP_TIMEOUT)
+        solid("#%02x%02x%02x" % colour)
+        self.addCleanup(solid, "black")
+
+    def pick_corner(self, app, window, finish="click", at=None):
+        """Waits for the picker over the whole screen, then picks the bottom-right pixel of the
+        screen, the outermost one, or the one at, with a click, or ends the pick with the key
+        finish; with no finish, leaves the picker open."""
+        root = self.x.attributes(self.x.root)
+        at = at or (root.width - 1, root.height - 1)
+        def picker():
+            for other in self.x.windows_of(app.pid):
+                attributes = self.x.attributes(other)
+                if other != window and attributes and attributes.width == root.width:
+                    return other
+            return None
+        shown = self.x.wait_until(lambda: app.running() and picker(), STEP_TIMEOUT, "picker")
+        time.sleep(SETTLE)
+        if finish == "click":
+            self.x.click(*at)
+        elif finish:
+            self.x.key(finish)
+        else:
+            return
+        app.closed(shown)
+
+    def finish_printed(self, app, window, number, scale=1):
+        self.x.wait_until(lambda: not app.running() or self.x.viewable(window), STEP_TIMEOUT,
+                          "main window back")
+        self.click(window, (scale * AFSLUITEN[0], scale * AFSLUITEN[1]))
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(app.output(), number + "\n")
+
+    def test_shortcut_picks_the_colour_under_the_pointer(self):
+        self.root_colour(COLOUR)
+        app, window = self.start("--print")
+        app.wait_swatch(window, WHITE)
+        self.x.key("ctrl+shift+c")
+        self.pick_corner(app, window)
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+
+        # Picked on "Afsluiten": had the click reached the button, the program would end.
+        bounds = self.x.attributes(window)
+        button = (bounds.x + AFSLUITEN[0], bounds.y + AFSLUITEN[1])
+        face = self.x.pixel(window, *AFSLUITEN)
+        self.x.focus(window)
+        self.x.key("ctrl+shift+c")
+        self.pick_corner(app, window, at=button)
+        app.wait_swatch(window, face, probe=(12, 12))
+        time.sleep(SETTLE)
+        self.assertTrue(app.running())
+        self.finish_printed(app, window, str(face[0] + 256 * face[1] + 65536 * face[2]))
+
+    def test_arrow_keys_move_one_pixel_and_ten_with_shift(self):
+        self.root_colour(COLOUR)
+        app, window = self.start("--print")
+        app.wait_swatch(window, WHITE)
+        bounds = self.x.attributes(window)
+        # Between the swatch and the number, eleven pixels left of the window's right edge:
+        # ten and one more to the right lies the root, whatever else the keys do wrong.
+        self.x.move(bounds.x + WIDTH - 11, bounds.y + 155)
+        self.x.focus(window)
+        self.x.key("ctrl+shift+c")
+        self.pick_corner(app, window, finish=None)
+        self.settle("shift+Right", "Down", "Up", "Right", "Return")
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+        self.finish_printed(app, window, NUMBER)
+
+    def test_pick_at_start_prints_the_pick_and_escape_keeps_the_start_colour(self):
+        self.root_colour(COLOUR)
+        # At 192 DPI the hot spot is still one device pixel: the outermost one stays on screen.
+        for dpi, finish, number in ((96, "click", NUMBER), (96, "Escape", "16777215"),
+                                    (192, "click", NUMBER)):
+            with self.subTest(dpi=dpi, finish=finish):
+                set_dpi(self.session, dpi)
+                self.addCleanup(set_dpi, self.session, 96)
+                app, window = self.start("--pick", "--print")
+                self.pick_corner(app, window, finish)
+                self.finish_printed(app, window, number, dpi // 96)
+
+    def test_dialog_button_fills_the_fields_and_only_ok_takes_them(self):
+        self.root_colour(COLOUR)
+        for confirm, colour, number in (("Return", COLOUR, NUMBER),
+                                        ("Escape", WHITE, "16777215")):
+            with self.subTest(confirm=confirm):
+                app, window = self.start("--print")
+                app.wait_swatch(window, WHITE)
+                dialog = self.open_dialog(app, window)
+                self.covered_probe(app, window, COLOUR)
+                # "Van het scherm…" stands alone below every other control, at the left.
+                bounds = self.x.attributes(dialog)
+                self.x.click(bounds.x + 24, bounds.y + bounds.height - 20)
+                self.pick_corner(app, window)
+                self.x.focus(dialog)
+                self.settle(confirm)
+                app.closed(dialog)
+                app.wait_swatch(window, colour, probe=(12, 12))
+                self.finish_printed(app, window, number)
 
     def test_command_line_answers_come_without_a_window(self):
         # arguments, exit status, where the answer goes and how it starts; the other is empty

@@ -1,0 +1,376 @@
+#include "win32/screenpicker.h"
+
+#include "core/colournotation.h"
+#include "win32/handlerguard.h"
+#include "win32/widetext.h"
+
+#include <windowsx.h>
+
+#include <new>
+
+namespace {
+
+constexpr const wchar_t *ClassName = L"TintenwijzerSchermkleur";
+constexpr int Cells = 11; // odd, so that one cell is the centre
+// At 96 DPI.
+constexpr int CellSize = 10;
+constexpr int Gap = 20;
+constexpr int Border = 2;
+constexpr int LineHeight = 18;
+
+constexpr const char *CaptureRefusal = "Het scherm kan niet worden gelezen.";
+constexpr const char *MemoryRefusal = "Te weinig geheugen om het scherm te lezen.";
+
+ScreenRect virtualScreen()
+{
+    return { GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+        GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN) };
+}
+
+void fill(HDC dc, const RECT &rect, COLORREF colour)
+{
+    SetDCBrushColor(dc, colour);
+    FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+void frame(HDC dc, RECT rect, int width, COLORREF colour)
+{
+    for (int i = 0; i < width; ++i) {
+        SetDCBrushColor(dc, colour);
+        FrameRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        InflateRect(&rect, -1, -1);
+    }
+}
+
+} // namespace
+
+ScreenPicker::Outcome ScreenPicker::run(HINSTANCE instance, HWND owner)
+{
+    ScreenPicker picker(instance);
+    if (!picker.capture())
+        return { std::nullopt, picker.m_bits ? CaptureRefusal : MemoryRefusal };
+    picker.m_previousBitmap = SelectObject(picker.m_captureDc.get(), picker.m_capture.get());
+    if (!picker.createWindow())
+        return { std::nullopt, MemoryRefusal };
+
+    const bool ownerEnabled = owner && !EnableWindow(owner, FALSE);
+    picker.loop();
+    // As a modal dialog does: the owner is enabled again before the picker goes, so that
+    // the activation returns to it.
+    if (ownerEnabled && IsWindow(owner))
+        EnableWindow(owner, TRUE);
+    picker.m_window = {};
+    // Without a window manager nobody else gives the keyboard back once the picker is gone.
+    if (owner && IsWindow(owner)) {
+        SetForegroundWindow(owner);
+        SetFocus(owner);
+    }
+    return { picker.m_colour, {} };
+}
+
+ScreenPicker::ScreenPicker(HINSTANCE instance)
+    : m_instance(instance)
+    , m_screen(virtualScreen())
+{ }
+
+ScreenPicker::~ScreenPicker()
+{
+    m_window = {};
+    // The capture cannot be freed while the DC still holds it.
+    if (m_previousBitmap)
+        SelectObject(m_captureDc.get(), m_previousBitmap);
+}
+
+bool ScreenPicker::capture()
+{
+    if (m_screen.width <= 0 || m_screen.height <= 0)
+        return false;
+    const ScreenDc screen(GetDC(nullptr));
+    if (!screen)
+        return false;
+    m_captureDc = MemoryDc(CreateCompatibleDC(screen.get()));
+    if (!m_captureDc)
+        return false;
+
+    BITMAPINFO info {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = m_screen.width;
+    info.bmiHeader.biHeight = -m_screen.height; // top-down: row 0 is the top
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *bits = nullptr;
+    m_capture = Bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!m_capture || !bits)
+        return false;
+    m_bits = static_cast<const std::uint32_t *>(bits);
+
+    const HGDIOBJ previous = SelectObject(m_captureDc.get(), m_capture.get());
+    const bool copied = BitBlt(m_captureDc.get(), 0, 0, m_screen.width, m_screen.height,
+        screen.get(), m_screen.x, m_screen.y, SRCCOPY | CAPTUREBLT);
+    SelectObject(m_captureDc.get(), previous);
+    GdiFlush();
+    return copied;
+}
+
+bool ScreenPicker::createWindow()
+{
+    WNDCLASSEXW windowClass {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.hInstance = m_instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_CROSS);
+    windowClass.lpszClassName = ClassName;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+
+    POINT cursor {};
+    GetCursorPos(&cursor);
+    m_cursor = PickGeometry::moved({ cursor.x, cursor.y }, 0, 0, m_screen);
+
+    // No owner: an owned window would go with the main window, in the middle of the loop.
+    m_window = WindowHandle(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, ClassName,
+        L"Kleur van het scherm", WS_POPUP, m_screen.x, m_screen.y, m_screen.width, m_screen.height,
+        nullptr, nullptr, m_instance, this));
+    if (!m_window)
+        return false;
+
+    NONCLIENTMETRICSW metrics {};
+    metrics.cbSize = sizeof metrics;
+    if (SystemParametersInfoForDpi(
+            SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, GetDpiForWindow(m_window.get())))
+        m_font = Font(CreateFontIndirectW(&metrics.lfMessageFont));
+
+    ShowWindow(m_window.get(), SW_SHOW);
+    SetForegroundWindow(m_window.get());
+    SetFocus(m_window.get());
+    SetCapture(m_window.get());
+    UpdateWindow(m_window.get());
+    return true;
+}
+
+void ScreenPicker::loop()
+{
+    MSG message {};
+    while (!m_done) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0)
+                PostQuitMessage(static_cast<int>(message.wParam));
+            finish(std::nullopt);
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+LRESULT CALLBACK ScreenPicker::windowProcedure(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        const auto *create = reinterpret_cast<const CREATESTRUCTW *>(lParam);
+        SetWindowLongPtrW(
+            window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto *self = reinterpret_cast<ScreenPicker *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self && self->m_window.get() == window) {
+        std::optional<LRESULT> result;
+        guarded(window, [&] { result = self->dispatch(message, wParam, lParam); });
+        if (result)
+            return *result;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+std::optional<LRESULT> ScreenPicker::dispatch(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto at = [&] {
+        return ScreenPoint { m_screen.x + GET_X_LPARAM(lParam), m_screen.y + GET_Y_LPARAM(lParam) };
+    };
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        onPaint();
+        return 0;
+    case WM_MOUSEMOVE:
+        moveTo(PickGeometry::moved(at(), 0, 0, m_screen));
+        return 0;
+    case WM_LBUTTONDOWN:
+        m_leftDown = true;
+        return 0;
+    case WM_LBUTTONUP:
+        if (m_leftDown) {
+            moveTo(PickGeometry::moved(at(), 0, 0, m_screen));
+            finish(pixel(m_cursor));
+        }
+        return 0;
+    case WM_RBUTTONDOWN:
+        m_rightDown = true;
+        return 0;
+    case WM_RBUTTONUP:
+        if (m_rightDown)
+            finish(std::nullopt);
+        return 0;
+    case WM_KEYDOWN:
+        onKey(wParam);
+        return 0;
+    // Alt+F4 comes back as WM_CLOSE, a cancel.
+    case WM_DISPLAYCHANGE:
+    case WM_CLOSE:
+        finish(std::nullopt);
+        return 0;
+    case WM_NCDESTROY:
+        // Destroyed from outside, by the end of the session: the pick is over.
+        m_window.release();
+        m_done = true;
+        break;
+    }
+    return std::nullopt;
+}
+
+void ScreenPicker::onPaint()
+{
+    PAINTSTRUCT paint {};
+    const HDC dc = BeginPaint(m_window.get(), &paint);
+    if (!dc)
+        return;
+    const RECT &dirty = paint.rcPaint;
+    BitBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
+        m_captureDc.get(), dirty.left, dirty.top, SRCCOPY);
+    const RECT loupe = loupeRect();
+    RECT overlap {};
+    if (IntersectRect(&overlap, &loupe, &dirty))
+        drawLoupe(dc, loupe);
+    EndPaint(m_window.get(), &paint);
+}
+
+void ScreenPicker::onKey(WPARAM key)
+{
+    const int step = GetKeyState(VK_SHIFT) < 0 ? 10 : 1;
+    int dx = 0;
+    int dy = 0;
+    switch (key) {
+    case VK_RETURN:
+    case VK_SPACE:
+        finish(pixel(m_cursor));
+        return;
+    case VK_ESCAPE:
+        finish(std::nullopt);
+        return;
+    case VK_LEFT:
+        dx = -step;
+        break;
+    case VK_RIGHT:
+        dx = step;
+        break;
+    case VK_UP:
+        dy = -step;
+        break;
+    case VK_DOWN:
+        dy = step;
+        break;
+    default:
+        return;
+    }
+    const ScreenPoint next = PickGeometry::moved(m_cursor, dx, dy, m_screen);
+    moveTo(next);
+    // The hot spot follows, so that a click afterwards picks the same pixel.
+    SetCursorPos(next.x, next.y);
+}
+
+void ScreenPicker::moveTo(ScreenPoint point)
+{
+    if (point == m_cursor)
+        return;
+    const RECT before = loupeRect();
+    m_cursor = point;
+    const RECT after = loupeRect();
+    InvalidateRect(m_window.get(), &before, FALSE);
+    InvalidateRect(m_window.get(), &after, FALSE);
+    UpdateWindow(m_window.get());
+}
+
+void ScreenPicker::finish(std::optional<ColourValue> colour)
+{
+    if (m_done)
+        return;
+    m_done = true;
+    m_colour = colour;
+    if (GetCapture() == m_window.get())
+        ReleaseCapture();
+    ShowWindow(m_window.get(), SW_HIDE);
+}
+
+ColourValue ScreenPicker::pixel(ScreenPoint point) const
+{
+    const std::uint32_t bgr = m_bits[static_cast<std::size_t>(point.y - m_screen.y) * m_screen.width
+        + static_cast<std::size_t>(point.x - m_screen.x)];
+    return colourValue((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+}
+
+int ScreenPicker::scaled(int pixels) const
+{
+    return MulDiv(
+        pixels, static_cast<int>(GetDpiForWindow(m_window.get())), USER_DEFAULT_SCREEN_DPI);
+}
+
+// In the window's coordinates, which start at the virtual screen's top left.
+RECT ScreenPicker::loupeRect() const
+{
+    const int width = Cells * scaled(CellSize) + 2 * Border;
+    const int height = width + 2 * scaled(LineHeight);
+    const ScreenPoint at
+        = PickGeometry::loupePosition(m_cursor, width, height, m_screen, scaled(Gap));
+    const int left = at.x - m_screen.x;
+    const int top = at.y - m_screen.y;
+    return { left, top, left + width, top + height };
+}
+
+void ScreenPicker::drawLoupe(HDC dc, const RECT &at) const
+{
+    const int cell = scaled(CellSize);
+    const int grid = Cells * cell + 2 * Border;
+    fill(dc, at, GetSysColor(COLOR_WINDOW));
+    frame(dc, { at.left, at.top, at.right, at.top + grid }, Border, RGB(0, 0, 0));
+
+    const int half = Cells / 2;
+    for (int row = 0; row < Cells; ++row) {
+        for (int column = 0; column < Cells; ++column) {
+            const ScreenPoint source { m_cursor.x + column - half, m_cursor.y + row - half };
+            const int left = at.left + Border + column * cell;
+            const int top = at.top + Border + row * cell;
+            // Beyond the screen's edge stays the loupe's own background.
+            if (m_screen.contains(source)) {
+                const ColourValue value = pixel(source);
+                fill(dc, { left, top, left + cell, top + cell },
+                    RGB(redOf(value), greenOf(value), blueOf(value)));
+            }
+        }
+    }
+    // Black and white, so that the frame shows on every colour.
+    const int centreLeft = at.left + Border + half * cell;
+    const int centreTop = at.top + Border + half * cell;
+    const RECT centre { centreLeft - 1, centreTop - 1, centreLeft + cell + 1,
+        centreTop + cell + 1 };
+    frame(dc, centre, 1, RGB(0, 0, 0));
+    frame(dc, { centre.left + 1, centre.top + 1, centre.right - 1, centre.bottom - 1 }, 1,
+        RGB(255, 255, 255));
+
+    const ColourValue value = pixel(m_cursor);
+    const std::wstring lines[] = { widened(formatColour(value, Notation::Number)),
+        widened(formatColour(value, Notation::Html)) };
+    const HGDIOBJ previousFont
+        = SelectObject(dc, m_font ? m_font.get() : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    int top = at.top + grid;
+    for (const std::wstring &line : lines) {
+        RECT box { at.left, top, at.right, top + scaled(LineHeight) };
+        DrawTextW(dc, line.c_str(), static_cast<int>(line.size()), &box,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        top += scaled(LineHeight);
+    }
+    SelectObject(dc, previousFont);
+}
