@@ -48,6 +48,7 @@ class UnderWine(unittest.TestCase):
         if reason:
             raise unittest.SkipTest(reason)
         cls.exe, cls.prefix = settings()
+        cls.wine = wine.loader(cls.exe)
         wine.make_prefix(cls.prefix)
         os.environ.update(wine.environment(cls.prefix))
         cls.session = Session()
@@ -64,7 +65,7 @@ class UnderWine(unittest.TestCase):
         cls.session.close()
 
     def start(self, *arguments):
-        app = self.session.start(["wine", self.exe, *arguments])
+        app = self.session.start([self.wine, self.exe, *arguments])
         self.addCleanup(app.stop)
         return app, app.main_window()
 
@@ -221,7 +222,7 @@ class UnderWine(unittest.TestCase):
     def read_accessible(self):
         """What a screen reader is told of the number, from the helper beside the exe."""
         helper = os.environ.get("TINTENWIJZER_READACCESSIBLE")
-        result = subprocess.run(["wine", helper], env=self.session.environment(),
+        result = subprocess.run([self.wine, helper], env=self.session.environment(),
                                 stdin=subprocess.DEVNULL, capture_output=True,
                                 timeout=STEP_TIMEOUT, check=True)
         lines = result.stdout.decode("utf-8").replace("\r", "").splitlines()
@@ -285,7 +286,7 @@ class UnderWine(unittest.TestCase):
             with self.subTest(arguments=arguments):
                 # A message box instead would keep the program waiting until the timeout.
                 result = subprocess.run(
-                    ["wine", self.exe, *arguments], env=self.session.environment(),
+                    [self.wine, self.exe, *arguments], env=self.session.environment(),
                     stdin=subprocess.DEVNULL, capture_output=True, text=True,
                     timeout=STEP_TIMEOUT, check=False)
                 self.assertEqual(result.returncode, status)

@@ -2,11 +2,22 @@
 
 import os
 import shutil
+import struct
 import subprocess
 
 # wineboot takes about 10 s; these only matter when it hangs.
 BOOT_TIMEOUT = 300
 WINE64 = "/usr/lib/wine/wine64"
+
+
+def loader(exe):
+    """The Wine that runs exe itself. Once wine32 is installed, plain wine is the 32-bit loader,
+    which hands a 64-bit exe on to another process and ends at once."""
+    with open(exe, "rb") as file:
+        header = file.read(4096)
+    offset = struct.unpack_from("<I", header, 0x3C)[0]
+    machine = struct.unpack_from("<H", header, offset + 4)[0]
+    return WINE64 if machine == 0x8664 and os.path.exists(WINE64) else "wine"
 
 
 def environment(prefix):
