@@ -37,6 +37,12 @@ void AccessibleAnnotations::makeLiveRegion(HWND control)
     set(control, LiveSettingProperty, integer(Polite));
 }
 
+void AccessibleAnnotations::name(HWND control, const std::wstring &name)
+{
+    set(control, PROPID_ACC_NAME, name.c_str());
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
+}
+
 void AccessibleAnnotations::liveRegionChanged(HWND control)
 {
     NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, control, OBJID_CLIENT, CHILDID_SELF);

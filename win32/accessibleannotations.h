@@ -22,6 +22,8 @@ public:
 
     // Screen readers speak the control's name, politely, after each liveRegionChanged.
     void makeLiveRegion(HWND control);
+    // What the live region says: the control's accessible name, whatever its window text.
+    void name(HWND control, const std::wstring &name);
     static void liveRegionChanged(HWND control);
     // A picture with this name, whatever the control's class.
     void makeGraphic(HWND control, const wchar_t *name);

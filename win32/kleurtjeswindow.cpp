@@ -188,8 +188,13 @@ std::optional<LRESULT> KleurtjesWindow::dispatch(UINT message, WPARAM wParam, LP
         m_picKleur.draw(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
         return TRUE;
     case WM_TIMER:
-        if (m_reasonTip.onTimer(wParam) || m_watch.onTimer(wParam))
+        if (m_watch.onTimer(wParam))
             return 0;
+        if (m_reasonTip.onTimer(wParam)) {
+            // The reason has gone: the number is named for its colour again, unannounced.
+            showNumberOfSwatch(false);
+            return 0;
+        }
         break;
     case WM_ACTIVATE:
         onActivate(LOWORD(wParam) != WA_INACTIVE);
@@ -346,6 +351,8 @@ void KleurtjesWindow::refuse(const std::string &reason)
 {
     MessageBeep(MB_OK);
     m_reasonTip.showBelow(m_lblNummer, widened(reason), RefusalShownMs);
+    m_annotations.name(m_lblNummer, widened(reason));
+    AccessibleAnnotations::liveRegionChanged(m_lblNummer);
 }
 
 void KleurtjesWindow::pressFocusedButton()
@@ -364,6 +371,7 @@ void KleurtjesWindow::showNumberOfSwatch(bool announce)
     SetWindowTextW(m_lblNummer, widened(colourNumber(value)).c_str());
     m_numberTip.setText(widened(notationsText(value)));
     m_annotations.describe(m_picKleur.handle(), widened(componentsText(value)));
+    m_annotations.name(m_lblNummer, widened(spokenText(value)));
     if (announce)
         AccessibleAnnotations::liveRegionChanged(m_lblNummer);
 }

@@ -1,4 +1,4 @@
-"""The 64-bit Windows program under Wine on an Xvfb of its own, driven as a user would."""
+"""A Windows program, 64-bit or 32-bit, under Wine on an Xvfb of its own, driven as a user would."""
 
 import os
 import subprocess
@@ -23,6 +23,10 @@ SCREEN_WIDTH = 1024
 # Wine queues keys for the control that has the focus when they arrive, so a key that moves
 # the focus needs a moment before the next one.
 SETTLE = 0.5
+SPOKEN = "5649426, rood 18, groen 52, blauw 86"
+TOO_LARGE = "Een VB-hexgetal gaat tot en met &HFFFFFF, niet &H1000000"
+# The reason's tip stays this long, and a little more, before the name is the colour's again.
+REASON_SHOWN = 4.5
 
 
 def settings():
@@ -44,7 +48,11 @@ def set_dpi(session, dpi):
 class UnderWine(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        reason = wine.skip_reason()
+        if reason:
+            raise unittest.SkipTest(reason)
         cls.exe, cls.prefix = settings()
+        cls.wine = wine.loader(cls.exe)
         wine.make_prefix(cls.prefix)
         os.environ.update(wine.environment(cls.prefix))
         cls.session = Session()
@@ -61,7 +69,7 @@ class UnderWine(unittest.TestCase):
         cls.session.close()
 
     def start(self, *arguments):
-        app = self.session.start(["wine", self.exe, *arguments])
+        app = self.session.start([self.wine, self.exe, *arguments])
         self.addCleanup(app.stop)
         return app, app.main_window()
 
@@ -226,6 +234,48 @@ class UnderWine(unittest.TestCase):
         self.click(window, AFSLUITEN)
         self.assertEqual(app.wait_exit(), 0)
 
+    def read_accessible(self):
+        """What a screen reader is told of the number, from the helper beside the exe."""
+        helper = os.environ.get("TINTENWIJZER_READACCESSIBLE")
+        result = subprocess.run([self.wine, helper], env=self.session.environment(),
+                                stdin=subprocess.DEVNULL, capture_output=True,
+                                timeout=STEP_TIMEOUT, check=True)
+        lines = result.stdout.decode("utf-8").replace("\r", "").splitlines()
+        return dict(line.split(": ", 1) for line in lines)
+
+    def test_screen_readers_hear_each_taken_colour_and_each_refusal(self):
+        app, window = self.start()
+        app.wait_swatch(window, WHITE)
+        served = self.read_accessible()["annotaties"] == "1"
+        if not served:
+            # Wine's annotation service keeps nothing: what can be proven is that the number
+            # has an accessible object whose name is the number it shows.
+            print("the annotation service serves no names here: only the shown number is"
+                  " read back", file=sys.stderr)
+        # what is pasted, or None to wait for the tip to go; the name with annotations served,
+        # and without
+        rows = [
+            ("#123456", SPOKEN, NUMBER),
+            ("&H1000000", TOO_LARGE, NUMBER),
+            ("&H1000000", TOO_LARGE, NUMBER),
+            (None, SPOKEN, NUMBER),
+        ]
+        for pasted, spoken, shown in rows:
+            name = spoken if served else shown
+            with self.subTest(pasted=pasted, name=name):
+                if pasted is None:
+                    time.sleep(REASON_SHOWN)
+                else:
+                    self.set_clipboard(pasted)
+                    self.paste(window, lambda: self.read_accessible()["naam"] == name, name)
+                told = self.read_accessible()
+                self.assertEqual(told["naam"], name)
+                if served:
+                    self.assertEqual(told["live"], "1")
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+
     def test_colour_argument_is_shown_copied_in_every_notation_and_printed_at_the_end(self):
         app, window = self.start("--print", "#123456")
         app.wait_swatch(window, COLOUR, probe=(12, 12))
@@ -256,7 +306,7 @@ class UnderWine(unittest.TestCase):
             with self.subTest(stdout=name):
                 stdout = opened()
                 process = subprocess.Popen(
-                    ["wine", self.exe, "--print"], env=self.session.environment(),
+                    [self.wine, self.exe, "--print"], env=self.session.environment(),
                     stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.PIPE,
                     preexec_fn=harness._die_with_parent)
                 os.close(stdout)
@@ -422,7 +472,7 @@ class UnderWine(unittest.TestCase):
             with self.subTest(arguments=arguments):
                 # A message box instead would keep the program waiting until the timeout.
                 result = subprocess.run(
-                    ["wine", self.exe, *arguments], env=self.session.environment(),
+                    [self.wine, self.exe, *arguments], env=self.session.environment(),
                     stdin=subprocess.DEVNULL, capture_output=True, text=True,
                     timeout=STEP_TIMEOUT, check=False)
                 self.assertEqual(result.returncode, status)
