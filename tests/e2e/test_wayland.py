@@ -37,10 +37,13 @@ class PortalPick(unittest.TestCase):
             output = os.path.join(session.directory, "picker.stdout")
             with open(output, "wb") as stdout:
                 picker = session.spawn("picker", picker_command(), stdout=stdout)
-            # slurp's overlay dims the output: that is when a click lands on it.
+            # slurp's overlay dims the output: that is when a click lands on it. The program's
+            # window must be there below it too, or the swatch proves nothing later.
             session.wait_until(lambda: picker.poll() is not None
-                               or session.sample(*corner) != wayland.BACKGROUND,
-                               "slurp's overlay")
+                               or (session.sample(*corner) != wayland.BACKGROUND
+                                   and session.sample(*SWATCH) != session.sample(*corner)),
+                               "slurp's overlay over the program's window",
+                               timeout=PICK_TIMEOUT)
             self.assertIsNone(picker.poll(), session.log("picker"))
             pointer = wayland.VirtualPointer(session.wayland_socket)
             try:
@@ -51,8 +54,13 @@ class PortalPick(unittest.TestCase):
                 pointer.close()
             # The program goes on after a pick, as after any other colour: once its swatch
             # shows the colour, close its window as a user would.
-            session.wait_until(lambda: session.sample(*SWATCH) == wayland.BACKGROUND,
-                               "the swatch in the picked colour", timeout=PICK_TIMEOUT)
+            try:
+                session.wait_until(lambda: session.sample(*SWATCH) == wayland.BACKGROUND,
+                                   "the swatch in the picked colour", timeout=PICK_TIMEOUT)
+            except TimeoutError as error:
+                self.fail("%s: it shows %s\n%s%s" % (
+                    error, session.sample(*SWATCH), session.log("picker"),
+                    session.log("xdg-desktop-portal-wlr")))
             session.close_window(picker.pid)
             try:
                 status = picker.wait(PICK_TIMEOUT)
