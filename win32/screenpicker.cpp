@@ -1,6 +1,7 @@
 #include "win32/screenpicker.h"
 
 #include "core/colournotation.h"
+#include "win32/formfonts.h"
 #include "win32/widetext.h"
 
 #include <windowsx.h>
@@ -134,11 +135,7 @@ bool ScreenPicker::createWindow()
     if (!m_window)
         return false;
 
-    NONCLIENTMETRICSW metrics {};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoForDpi(
-            SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, GetDpiForWindow(m_window.get())))
-        m_font = Font(CreateFontIndirectW(&metrics.lfMessageFont));
+    m_font = FormFonts::messageFont(GetDpiForWindow(m_window.get()));
 
     ShowWindow(m_window.get(), SW_SHOW);
     SetForegroundWindow(m_window.get());
