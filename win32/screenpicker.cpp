@@ -6,8 +6,6 @@
 
 #include <windowsx.h>
 
-#include <new>
-
 namespace {
 
 constexpr const wchar_t *ClassName = L"TintenwijzerSchermkleur";
