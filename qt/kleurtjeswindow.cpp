@@ -239,7 +239,7 @@ void KleurtjesWindow::refuse(const std::string &reason)
 void KleurtjesWindow::showNumberOfSwatch(bool announce)
 {
     const ColourValue value = colour();
-    m_ui->lblNummer->setNumber(colourNumberText(value));
+    m_ui->lblNummer->setText(colourNumberText(value));
     m_ui->lblNummer->setToolTip(QString::fromStdString(notationsText(value)));
     if (announce)
         m_announcer->announce(QString::fromStdString(spokenText(value)));

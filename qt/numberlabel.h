@@ -10,6 +10,4 @@ class NumberLabel : public QLabel
 
 public:
     explicit NumberLabel(QWidget *parent = nullptr);
-
-    void setNumber(const QString &number) { setText(number); }
 };

@@ -1,5 +1,6 @@
 #include "qt/pickeroverlay.h"
 
+#include "core/colournotation.h"
 #include "qt/handlerguard.h"
 #include "qt/qtcolour.h"
 
@@ -107,9 +108,8 @@ void PickerOverlay::paintLoupe(QPainter &painter) const
     painter.drawRect(centre);
 
     const ColourValue value = colourAt(m_pixel);
-    const QColor colour = toQColor(value);
-    const QString caption
-        = colourNumberText(value) + QLatin1Char('\n') + colour.name(QColor::HexRgb).toUpper();
+    const QString caption = QString::fromStdString(
+        formatColour(value, Notation::Number) + '\n' + formatColour(value, Notation::Html));
     painter.setPen(Qt::white);
     painter.drawText(
         QRect(loupe.x(), loupe.y() + LoupePixels * CellSize, loupe.width(), CaptionHeight),

@@ -9,7 +9,6 @@
 #include <chrono>
 #include <optional>
 
-class QDBusMessage;
 class QDBusPendingCallWatcher;
 
 // The desktop's own picker, through the Screenshot interface of the desktop portal: what works

@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <QScreen>
 
-#include <cmath>
+#include <algorithm>
 
 ScreenCapture ScreenCapture::ofAllScreens()
 {

@@ -35,11 +35,12 @@ constexpr CommandLine::ForeignOption QtOptions[] = {
     { "-widgetcount" },
 };
 
-void writeLine(std::FILE *stream, const std::string &text)
+// False where any of the line could not be written.
+bool writeLine(std::FILE *stream, const std::string &text)
 {
-    std::fwrite(text.data(), 1, text.size(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
+    const bool written = std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+    const bool ended = std::fputc('\n', stream) != EOF;
+    return std::fflush(stream) == 0 && written && ended;
 }
 
 } // namespace
@@ -62,9 +63,8 @@ bool StartOptions::print(ColourValue value)
 {
     // A reader that is gone is then a write error to report, not a silent death by SIGPIPE.
     std::signal(SIGPIPE, SIG_IGN);
-    const std::string line = colourNumber(value) + '\n';
     errno = 0;
-    if (std::fwrite(line.data(), 1, line.size(), stdout) == line.size() && std::fflush(stdout) == 0)
+    if (writeLine(stdout, colourNumber(value)))
         return true;
     const int reason = errno ? errno : EIO;
     std::fprintf(

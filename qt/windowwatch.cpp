@@ -86,18 +86,20 @@ bool WindowWatch::nativeEventFilter(const QByteArray &eventType, void *message, 
     if (ours == 0)
         return false;
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
-    switch (event->response_type & ~0x80) {
-    case XCB_DESTROY_NOTIFY:
-        if (reinterpret_cast<const xcb_destroy_notify_event_t *>(event)->window == ours)
-            QCoreApplication::exit(0);
-        break;
-    case XCB_UNMAP_NOTIFY:
-        if (reinterpret_cast<const xcb_unmap_notify_event_t *>(event)->window == ours)
-            QTimer::singleShot(SettleMilliseconds, this, &WindowWatch::remapIfWithdrawn);
-        break;
-    default:
-        break;
-    }
+    guarded([this, event, ours] {
+        switch (event->response_type & ~0x80) {
+        case XCB_DESTROY_NOTIFY:
+            if (reinterpret_cast<const xcb_destroy_notify_event_t *>(event)->window == ours)
+                QCoreApplication::exit(0);
+            break;
+        case XCB_UNMAP_NOTIFY:
+            if (reinterpret_cast<const xcb_unmap_notify_event_t *>(event)->window == ours)
+                QTimer::singleShot(SettleMilliseconds, this, &WindowWatch::remapIfWithdrawn);
+            break;
+        default:
+            break;
+        }
+    });
     return false;
 }
 

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <array>
-#include <string>
 
 // dlgDialog: the system's colour dialog, the colour last confirmed in it and the custom
 // colours, which last as long as the program runs.

@@ -7,15 +7,6 @@ int pixels(int points, UINT dpi)
     return -MulDiv(points, static_cast<int>(dpi), 72);
 }
 
-Font messageFont(UINT dpi)
-{
-    NONCLIENTMETRICSW metrics {};
-    metrics.cbSize = sizeof metrics;
-    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
-        return {};
-    return Font(CreateFontIndirectW(&metrics.lfMessageFont));
-}
-
 Font shellDialogFont(UINT dpi)
 {
     return Font(CreateFontW(pixels(8, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
@@ -40,6 +31,15 @@ bool fits(HFONT font, std::span<const wchar_t *const> captions, int width)
 }
 
 } // namespace
+
+Font FormFonts::messageFont(UINT dpi)
+{
+    NONCLIENTMETRICSW metrics {};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi))
+        return {};
+    return Font(CreateFontIndirectW(&metrics.lfMessageFont));
+}
 
 FormFonts::FormFonts(UINT dpi, std::span<const wchar_t *const> captions, int width)
     : m_dialog(messageFont(dpi))

@@ -12,6 +12,9 @@ public:
     // (given at 96 DPI), and "MS Shell Dlg" 8 pt where one would be clipped.
     explicit FormFonts(UINT dpi, std::span<const wchar_t *const> captions, int width);
 
+    // The system's message font at dpi; empty where the system gives none.
+    static Font messageFont(UINT dpi);
+
     HFONT dialog() const { return m_dialog.get(); }
     HFONT number() const { return m_number.get(); }
 

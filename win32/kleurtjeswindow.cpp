@@ -154,26 +154,10 @@ bool KleurtjesWindow::preTranslate(MSG &message)
             || IsDialogMessageW(frame, &message));
 }
 
-LRESULT CALLBACK KleurtjesWindow::windowProcedure(
-    HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        const auto *create = reinterpret_cast<const CREATESTRUCTW *>(lParam);
-        SetWindowLongPtrW(
-            window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto *self = reinterpret_cast<KleurtjesWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && self->m_ready) {
-        std::optional<LRESULT> result;
-        guarded(window, [&] { result = self->dispatch(message, wParam, lParam); });
-        if (result)
-            return *result;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 std::optional<LRESULT> KleurtjesWindow::dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (!m_ready)
+        return std::nullopt;
     switch (message) {
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
@@ -380,7 +364,7 @@ HWND KleurtjesWindow::createFrame()
 {
     WNDCLASSEXW windowClass {};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.lpfnWndProc = windowProcedure<KleurtjesWindow>;
     windowClass.hInstance = m_instance;
     windowClass.hIcon = LoadIconW(m_instance, IconName);
     windowClass.hIconSm = static_cast<HICON>(LoadImageW(m_instance, IconName, IMAGE_ICON,

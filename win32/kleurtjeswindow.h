@@ -9,6 +9,7 @@
 #include "win32/reasontip.h"
 #include "win32/swatch.h"
 #include "win32/uniquehandle.h"
+#include "win32/windowprocedure.h"
 #include "win32/windowwatch.h"
 
 #include <windows.h>
@@ -39,8 +40,7 @@ public:
     void startPick();
 
 private:
-    static LRESULT CALLBACK windowProcedure(
-        HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK windowProcedure<KleurtjesWindow>(HWND, UINT, WPARAM, LPARAM);
     std::optional<LRESULT> dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     void onCommand(int id, int code);

@@ -1,12 +1,10 @@
 #include "win32/screenpicker.h"
 
 #include "core/colournotation.h"
-#include "win32/handlerguard.h"
+#include "win32/formfonts.h"
 #include "win32/widetext.h"
 
 #include <windowsx.h>
-
-#include <new>
 
 namespace {
 
@@ -117,7 +115,7 @@ bool ScreenPicker::createWindow()
 {
     WNDCLASSEXW windowClass {};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.lpfnWndProc = windowProcedure<ScreenPicker>;
     windowClass.hInstance = m_instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_CROSS);
     windowClass.lpszClassName = ClassName;
@@ -135,11 +133,7 @@ bool ScreenPicker::createWindow()
     if (!m_window)
         return false;
 
-    NONCLIENTMETRICSW metrics {};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoForDpi(
-            SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, GetDpiForWindow(m_window.get())))
-        m_font = Font(CreateFontIndirectW(&metrics.lfMessageFont));
+    m_font = FormFonts::messageFont(GetDpiForWindow(m_window.get()));
 
     ShowWindow(m_window.get(), SW_SHOW);
     SetForegroundWindow(m_window.get());
@@ -165,26 +159,11 @@ void ScreenPicker::loop()
     }
 }
 
-LRESULT CALLBACK ScreenPicker::windowProcedure(
-    HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_NCCREATE) {
-        const auto *create = reinterpret_cast<const CREATESTRUCTW *>(lParam);
-        SetWindowLongPtrW(
-            window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto *self = reinterpret_cast<ScreenPicker *>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self && self->m_window.get() == window) {
-        std::optional<LRESULT> result;
-        guarded(window, [&] { result = self->dispatch(message, wParam, lParam); });
-        if (result)
-            return *result;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 std::optional<LRESULT> ScreenPicker::dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Until CreateWindowExW has returned, and from the picker's own DestroyWindow on.
+    if (!m_window)
+        return std::nullopt;
     const auto at = [&] {
         return ScreenPoint { m_screen.x + GET_X_LPARAM(lParam), m_screen.y + GET_Y_LPARAM(lParam) };
     };

@@ -3,6 +3,7 @@
 #include "core/colourvalue.h"
 #include "core/pickgeometry.h"
 #include "win32/uniquehandle.h"
+#include "win32/windowprocedure.h"
 
 #include <windows.h>
 
@@ -37,8 +38,7 @@ private:
     bool createWindow();
     void loop();
 
-    static LRESULT CALLBACK windowProcedure(
-        HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK windowProcedure<ScreenPicker>(HWND, UINT, WPARAM, LPARAM);
     std::optional<LRESULT> dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     void onPaint();

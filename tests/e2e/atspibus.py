@@ -4,13 +4,13 @@ Every process goes with the session, even when a test fails, and none of them to
 desktop's own buses: the addresses live only in the environment given to the program."""
 
 import os
-import signal
 import subprocess
 import time
 
 import dbus
 
 import harness
+import processgroup
 
 LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 REGISTRY = "/usr/libexec/at-spi2-registryd"
@@ -89,14 +89,5 @@ class Bus:
     def close(self):
         # Each leads a process group of its own, which holds whatever it started in turn.
         for process in reversed(self._processes):
-            for signal_number in (signal.SIGTERM, signal.SIGKILL):
-                try:
-                    os.killpg(process.pid, signal_number)
-                except ProcessLookupError:
-                    pass
-                try:
-                    process.wait(5)
-                    break
-                except subprocess.TimeoutExpired:
-                    pass
+            processgroup.end(process)
         self._processes = []

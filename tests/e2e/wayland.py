@@ -4,13 +4,14 @@ pointer to click with: just enough of the Wayland wire protocol, over the socket
 import os
 import pwd
 import shutil
-import signal
 import socket
 import struct
 import subprocess
 import sys
 import tempfile
 import time
+
+import processgroup
 
 BACKGROUND = (0x12, 0x34, 0x56)
 START_TIMEOUT = 30
@@ -120,23 +121,6 @@ class VirtualPointer:
                 self._roundtrip()
             finally:
                 self._socket.close()
-
-
-def _end(process, grace=5):
-    """Ends the process and whatever it started in its session."""
-    if process.poll() is None:
-        try:
-            os.killpg(process.pid, signal.SIGTERM)
-            process.wait(grace)
-        except subprocess.TimeoutExpired:
-            os.killpg(process.pid, signal.SIGKILL)
-            process.wait()
-        except ProcessLookupError:
-            pass
-    try:
-        os.killpg(process.pid, signal.SIGKILL)
-    except ProcessLookupError:
-        pass
 
 
 class Session:
@@ -282,7 +266,7 @@ class Session:
 
     def close(self):
         for process in reversed(self._processes):
-            _end(process)
+            processgroup.end(process)
         for log in self._logs:
             log.close()
         if os.environ.get("TINTENWIJZER_KEEP_LOGS"):
