@@ -73,6 +73,14 @@ class Speech(unittest.TestCase):
         if not select.select([owner.stderr], [], [], STEP_TIMEOUT)[0]:
             self.fail("xclip did not take the clipboard")
         owner.stderr.readline()
+        # Read back, so that the server has made it the owner before the key is sent: the
+        # program would paste what it read of the clipboard before.
+        def holds():
+            result = subprocess.run(
+                ["xclip", "-o", "-selection", "clipboard", "-display", self.session.name],
+                capture_output=True, timeout=STEP_TIMEOUT, check=False)
+            return result.stdout == text.encode()
+        self.session.x.wait_until(holds, STEP_TIMEOUT, f"{text} on the clipboard")
 
     def frame(self):
         for application in self.pyatspi.Registry.getDesktop(0):
