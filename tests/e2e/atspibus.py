@@ -14,6 +14,7 @@ import processgroup
 
 LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 REGISTRY = "/usr/libexec/at-spi2-registryd"
+ATTEMPTS = 3
 
 
 class Bus:
@@ -21,11 +22,22 @@ class Bus:
         self._session = session
         self._processes = []
         self.environment = {}
-        try:
-            self._start()
-        except BaseException:
-            self.close()
-            raise
+        # Now and then the launcher ends at start, on a loaded machine; a second start serves.
+        for attempt in range(ATTEMPTS):
+            try:
+                self._start()
+                return
+            except RuntimeError:
+                self.close()
+                if attempt + 1 == ATTEMPTS:
+                    raise RuntimeError(self._log("bus-launcher")) from None
+            except BaseException:
+                self.close()
+                raise
+
+    def _log(self, name):
+        with open(os.path.join(self._session.directory, name + ".log"), "rb") as log:
+            return log.read().decode(errors="replace")
 
     def _spawn(self, command, env, name):
         with open(os.path.join(self._session.directory, name + ".log"), "wb") as log:
