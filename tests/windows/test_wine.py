@@ -23,6 +23,8 @@ SCREEN_WIDTH = 1024
 # Wine queues keys for the control that has the focus when they arrive, so a key that moves
 # the focus needs a moment before the next one.
 SETTLE = 0.5
+# A bound on one read of the X clipboard.
+CLIPBOARD_READ = 3
 SPOKEN = "5649426, rood 18, groen 52, blauw 86"
 TOO_LARGE = "Een VB-hexgetal gaat tot en met &HFFFFFF, niet &H1000000"
 # The reason's tip stays this long, and a little more, before the name is the colour's again.
@@ -91,15 +93,20 @@ class UnderWine(unittest.TestCase):
 
     def assert_clipboard(self, text):
         def clipboard():
-            result = subprocess.run(
-                ["xclip", "-o", "-selection", "clipboard", "-t", "UTF8_STRING",
-                 "-display", self.session.name],
-                capture_output=True, text=True, timeout=STEP_TIMEOUT, check=False)
+            # Wine's bridge to the X clipboard now and then leaves a request unanswered while
+            # another Wine runs: ask again rather than wait on that one.
+            try:
+                result = subprocess.run(
+                    ["xclip", "-o", "-selection", "clipboard", "-t", "UTF8_STRING",
+                     "-display", self.session.name],
+                    capture_output=True, text=True, timeout=CLIPBOARD_READ, check=False)
+            except subprocess.TimeoutExpired:
+                return False
             clipboard.last = result.stdout
             return result.stdout == text
         clipboard.last = None
         try:
-            self.x.wait_until(clipboard, STEP_TIMEOUT, f"{text} on the clipboard")
+            self.x.wait_until(clipboard, 2 * STEP_TIMEOUT, f"{text} on the clipboard")
         except TimeoutError:
             self.fail(f"the clipboard holds {clipboard.last!r}, not {text}")
 
