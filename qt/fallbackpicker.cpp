@@ -1,5 +1,7 @@
 #include "qt/fallbackpicker.h"
 
+#include "qt/handlerguard.h"
+
 FallbackPicker::FallbackPicker(
     ScreenColourPicker *first, ScreenColourPicker *second, QObject *parent)
     : ScreenColourPicker(parent)
@@ -11,7 +13,15 @@ FallbackPicker::FallbackPicker(
         connect(picker, &ScreenColourPicker::picked, this, &FallbackPicker::picked);
         connect(picker, &ScreenColourPicker::cancelled, this, &FallbackPicker::cancelled);
     }
-    connect(first, &ScreenColourPicker::refused, second, &ScreenColourPicker::start);
+    connect(first, &ScreenColourPicker::refused, this,
+        [this](const QString &reason, bool anotherMayTry) {
+            guarded([this, &reason, anotherMayTry] {
+                if (anotherMayTry)
+                    m_second->start();
+                else
+                    emit refused(reason, false);
+            });
+        });
     connect(second, &ScreenColourPicker::refused, this, &FallbackPicker::refused);
 }
 

@@ -4,7 +4,8 @@
 
 // One picker, and another where the first cannot take the screen. On X11 a desktop may run a
 // portal whose screenshot backend belongs to another desktop: it offers PickColor, then fails.
-// Takes both pickers as its children.
+// Not where the user has waited on the first already: a screen that froze then would come
+// unasked. Takes both pickers as its children.
 class FallbackPicker : public ScreenColourPicker
 {
     Q_OBJECT

@@ -12,7 +12,6 @@
 #include <QDBusVariant>
 #include <QGuiApplication>
 #include <QWidget>
-#include <QWindow>
 
 using namespace std::chrono_literals;
 
@@ -27,8 +26,10 @@ const char *const ResponseSlot = SLOT(response(uint, QVariantMap));
 
 // PickColor needs version 2; version 1 offers only the screenshot.
 constexpr uint PickColorVersion = 2;
-constexpr int AvailableBoundMs = 1000;
-constexpr int VersionBoundMs = 5000;
+// A portal that cannot say even this much is as good as none, and another picker may follow.
+constexpr int VersionBoundMs = 2000;
+// A failure this soon after the ask is the desktop's own: the user cannot have done anything yet.
+constexpr qint64 PromptMs = 2000;
 
 enum ResponseCode : uint { Success = 0, Cancelled = 1 };
 
@@ -88,8 +89,8 @@ PortalPicker::PortalPicker(QObject *parent)
     : ScreenColourPicker(parent)
 {
     m_timer.setSingleShot(true);
-    m_timer.setInterval(2min);
-    connect(&m_timer, &QTimer::timeout, this, &PortalPicker::timedOut);
+    m_timer.setInterval(30s);
+    connect(&m_timer, &QTimer::timeout, this, [this] { guarded([this] { giveUp(); }); });
 }
 
 PortalPicker::PortalPicker(const QDBusConnection &bus, QObject *parent)
@@ -104,27 +105,11 @@ PortalPicker::~PortalPicker()
         stopListening();
 }
 
-bool PortalPicker::available()
-{
-    return available(QDBusConnection::sessionBus());
-}
-
-bool PortalPicker::available(const QDBusConnection &bus)
-{
-    if (!bus.isConnected())
-        return false;
-    const QDBusMessage reply = bus.call(versionQuery(), QDBus::Block, AvailableBoundMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 1)
-        return false;
-    return versionOf(reply.arguments().first().value<QDBusVariant>().variant()) >= PickColorVersion;
-}
-
 void PortalPicker::start()
 {
     if (m_active)
         return;
     m_active = true;
-    m_timer.start();
     // The session bus is first connected here: a start that never picks needs no bus.
     if (!m_bus)
         m_bus = QDBusConnection::sessionBus();
@@ -134,6 +119,7 @@ void PortalPicker::start()
             0, this, [this] { guarded([this] { refuse(reason("geen sessiebus")); }); });
         return;
     }
+    // Not even the first pick waits on the bus: a portal that hangs must not hang the window.
     m_pending = new QDBusPendingCallWatcher(m_bus->asyncCall(versionQuery(), VersionBoundMs), this);
     connect(m_pending, &QDBusPendingCallWatcher::finished, this, &PortalPicker::versionRead);
 }
@@ -163,9 +149,12 @@ void PortalPicker::versionRead(QDBusPendingCallWatcher *watcher)
         listenTo(requestPath(m_bus->baseService(), token));
         QDBusMessage call = QDBusMessage::createMethodCall(
             Service, DesktopPath, Screenshot, QStringLiteral("PickColor"));
-        call << parentWindow()
+        call << parentWindow(this, QGuiApplication::platformName())
              << QVariantMap { { QStringLiteral("handle_token"), QVariant::fromValue(token) } };
-        m_pending = new QDBusPendingCallWatcher(m_bus->asyncCall(call), this);
+        m_asked.start();
+        m_timer.start();
+        // Bounded as the whole wait is, or the bus's own bound would end it sooner as an error.
+        m_pending = new QDBusPendingCallWatcher(m_bus->asyncCall(call, m_timer.interval()), this);
         connect(
             m_pending, &QDBusPendingCallWatcher::finished, this, &PortalPicker::pickColorReturned);
     });
@@ -177,7 +166,11 @@ void PortalPicker::pickColorReturned(QDBusPendingCallWatcher *watcher)
         watcher->deleteLater();
         const QDBusPendingReply<QDBusObjectPath> reply = *watcher;
         if (reply.isError()) {
-            refuse(reason("de desktopportal weigert"));
+            const QDBusError::ErrorType error = reply.error().type();
+            if (error == QDBusError::NoReply || error == QDBusError::Timeout)
+                giveUp();
+            else
+                refuse(reason("de desktopportal weigert"));
             return;
         }
         // Portals older than the handle_token gave a path of their own choosing.
@@ -208,17 +201,17 @@ void PortalPicker::response(uint code, const QVariantMap &results)
     });
 }
 
-void PortalPicker::timedOut()
+void PortalPicker::giveUp()
 {
-    guarded([this] {
-        // The desktop's picker may still be open: it should not outlive the refusal.
-        if (!m_handle.isEmpty()) {
-            m_bus->call(
-                QDBusMessage::createMethodCall(Service, m_handle, Request, QStringLiteral("Close")),
-                QDBus::NoBlock);
-        }
-        refuse(reason("de desktop antwoordt niet"));
-    });
+    // The desktop's picker may still be open: it should not outlive the refusal.
+    if (!m_handle.isEmpty()) {
+        m_bus->call(
+            QDBusMessage::createMethodCall(Service, m_handle, Request, QStringLiteral("Close")),
+            QDBus::NoBlock);
+    }
+    finish();
+    // The user has waited already: no other picker should open long after.
+    emit refused(reason("de desktop antwoordt niet"), false);
 }
 
 void PortalPicker::listenTo(const QString &handle)
@@ -236,16 +229,20 @@ void PortalPicker::stopListening()
 }
 
 // On X11 the portal can put its picker above the window that asked; elsewhere it needs a
-// handle exported through a protocol of the compositor's, which Qt does not offer.
-QString PortalPicker::parentWindow() const
+// handle exported through a protocol of the compositor's, which Qt does not offer. The picker
+// may be owned through another, as the fallback on X11 owns it.
+QString PortalPicker::parentWindow(const QObject *asker, QStringView platform)
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+    if (platform != u"xcb")
         return {};
-    QWindow *window = QGuiApplication::focusWindow();
-    if (auto *widget = qobject_cast<QWidget *>(parent());
-        widget && widget->window()->windowHandle())
-        window = widget->window()->windowHandle();
-    return window ? QStringLiteral("x11:") + QString::number(window->winId(), 16) : QString();
+    for (const QObject *owner = asker; owner; owner = owner->parent()) {
+        if (const auto *widget = qobject_cast<const QWidget *>(owner)) {
+            // A window not yet shown has no X window, and should not get one for this.
+            const WId window = widget->window()->internalWinId();
+            return window ? QStringLiteral("x11:") + QString::number(window, 16) : QString();
+        }
+    }
+    return {};
 }
 
 void PortalPicker::finish()
@@ -256,11 +253,13 @@ void PortalPicker::finish()
         m_pending->disconnect(this);
         m_pending->deleteLater();
     }
+    m_asked.invalidate();
     m_active = false;
 }
 
 void PortalPicker::refuse(const QString &reason)
 {
+    const bool prompt = !m_asked.isValid() || m_asked.elapsed() < PromptMs;
     finish();
-    emit refused(reason);
+    emit refused(reason, prompt);
 }

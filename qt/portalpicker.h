@@ -3,6 +3,7 @@
 #include "qt/screencolourpicker.h"
 
 #include <QDBusConnection>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
 
@@ -24,15 +25,15 @@ public:
     explicit PortalPicker(const QDBusConnection &bus, QObject *parent = nullptr);
     ~PortalPicker() override;
 
-    // Whether the bus has a portal that can pick a colour. Blocks, but briefly.
-    static bool available();
-    static bool available(const QDBusConnection &bus);
-
     void start() override;
     bool isActive() const override { return m_active; }
 
-    // How long the desktop may take, the user's own choosing included.
+    // How long the desktop may take once asked, the user's own choosing included.
     void setTimeout(std::chrono::milliseconds timeout) { m_timer.setInterval(timeout); }
+
+    // What the portal is told of the window that asks, on the given platform: the top-level
+    // widget among the asker's owners.
+    static QString parentWindow(const QObject *asker, QStringView platform);
 
 private slots:
     // QtDBus connects signals of the bus by name only.
@@ -41,16 +42,16 @@ private slots:
 private:
     void versionRead(QDBusPendingCallWatcher *watcher);
     void pickColorReturned(QDBusPendingCallWatcher *watcher);
-    void timedOut();
+    void giveUp();
 
     void listenTo(const QString &handle);
     void stopListening();
-    QString parentWindow() const;
     void finish();
     void refuse(const QString &reason);
 
     std::optional<QDBusConnection> m_bus;
     QTimer m_timer;
+    QElapsedTimer m_asked;
     QPointer<QDBusPendingCallWatcher> m_pending;
     QString m_handle;
     bool m_active = false;

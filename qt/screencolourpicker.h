@@ -21,7 +21,8 @@ public:
 
 signals:
     void picked(ColourValue value);
-    // Why no colour could be taken, a short Dutch phrase, as a refused paste has.
-    void refused(const QString &reason);
+    // Why no colour could be taken, a short Dutch phrase, as a refused paste has. Another
+    // picker may follow a refusal that came at once, but not one the user has waited for.
+    void refused(const QString &reason, bool anotherMayTry = true);
     void cancelled();
 };

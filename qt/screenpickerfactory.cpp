@@ -13,7 +13,7 @@ ScreenColourPicker *createScreenPicker(QObject *parent)
         return new PortalPicker(parent);
     // On X11 the desktop's own picker is the one its users know, where it offers one; Qt's own
     // switch for its portals turns that off.
-    if (!qEnvironmentVariableIsSet("QT_NO_XDG_DESKTOP_PORTAL") && PortalPicker::available())
+    if (!qEnvironmentVariableIsSet("QT_NO_XDG_DESKTOP_PORTAL"))
         return new FallbackPicker(new PortalPicker, new OverlayPicker, parent);
     return new OverlayPicker({}, parent);
 }

@@ -6,6 +6,7 @@ It prints "ready" once it owns the portal's name, then one line for each call it
 the test can see what was asked. BEHAVIOUR is how it answers PickColor; see ANSWERS.
 """
 
+import signal
 import sys
 
 import dbus
@@ -37,6 +38,8 @@ ANSWERS = {
     "version1": (0, colour(0, 0, 0)),
     "silent": None,
     "callerror": None,
+    # PickColor's call never returns; "mute" answers no call at all.
+    "hangcall": None,
 }
 
 
@@ -81,12 +84,14 @@ class Portal(dbus.service.Object):
         version = 1 if self.behaviour == "version1" else 2
         return dbus.Dictionary({"version": dbus.UInt32(version)}, signature="sv")
 
-    @dbus.service.method(SCREENSHOT, in_signature="sa{sv}", out_signature="o", sender_keyword="sender")
-    def PickColor(self, parent_window, options, sender):
+    @dbus.service.method(SCREENSHOT, in_signature="sa{sv}", out_signature="o", sender_keyword="sender",
+                         async_callbacks=("reply", "error"))
+    def PickColor(self, parent_window, options, sender, reply, error):
         token = str(options.get("handle_token", ""))
         log("PickColor", repr(str(parent_window)), token)
         if self.behaviour == "callerror":
-            raise NotAllowed("Not allowed")
+            error(NotAllowed("Not allowed"))
+            return
         path = DESKTOP + "/request/" + sender[1:].replace(".", "_") + "/"
         path += "other" if self.behaviour == "otherhandle" else token
         request = Request(self.bus, path)
@@ -96,7 +101,8 @@ class Portal(dbus.service.Object):
                 request.answer(*answer)
             else:
                 GLib.timeout_add(20, request.answer, *answer)
-        return dbus.ObjectPath(path)
+        if self.behaviour != "hangcall":
+            reply(dbus.ObjectPath(path))
 
 
 def main():
@@ -106,6 +112,8 @@ def main():
     portal = Portal(bus, behaviour)
     name = dbus.service.BusName(SERVICE, bus, do_not_queue=True)
     log("ready")
+    if behaviour == "mute":
+        signal.pause()
     loop = GLib.MainLoop()
     GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, 15, loop.quit)
     loop.run()

@@ -20,7 +20,7 @@ public:
         else if (m_answer == u"cancelled")
             emit cancelled();
         else
-            emit refused(QStringLiteral("kan niet"));
+            emit refused(QStringLiteral("kan niet"), m_answer != u"waited");
     }
     bool isActive() const override { return false; }
 
@@ -55,6 +55,9 @@ void TestFallbackPicker::secondOnlyWhereFirstRefuses_data()
                                      << "picked" << 0 << QStringList { "cancelled" };
     QTest::newRow("first refuses") << "refused"
                                    << "picked" << 1 << QStringList { "picked" };
+    // Over a wait on the first, a frozen screen would come unasked.
+    QTest::newRow("first waited out") << "waited"
+                                      << "picked" << 0 << QStringList { "refused" };
     QTest::newRow("both refuse") << "refused"
                                  << "refused" << 1 << QStringList { "refused" };
 }
