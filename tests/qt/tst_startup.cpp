@@ -299,6 +299,9 @@ void TestStartup::printedAtTheEnd()
     environment.insert(QStringLiteral("DISPLAY"), server.name);
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    // Under LeakSanitizer, its list of the suppressions used would follow the program's line.
+    environment.insert(QStringLiteral("LSAN_OPTIONS"),
+        environment.value(QStringLiteral("LSAN_OPTIONS")) + QStringLiteral(":print_suppressions=0"));
 
     QProcess program;
     program.setProcessEnvironment(environment);
