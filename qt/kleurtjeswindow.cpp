@@ -22,6 +22,8 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
 // The layout was drawn for an 8.25 pt dialog font; at Qt's default size here the captions
@@ -49,6 +51,9 @@ QIcon windowIconFromResources()
 
 // Long enough to read a short reason, short enough not to linger over the next action.
 constexpr int RefusalShownMs = 4000;
+
+// A window manager activates a new window well within this; without one, nothing does.
+constexpr int ActivationAwaitedMs = 1000;
 
 QString actionText(std::string_view text)
 {
@@ -146,14 +151,50 @@ void KleurtjesWindow::pickFromScreen()
     guarded([this] {
         if (!m_picker) {
             m_picker = createScreenPicker(this);
-            connect(m_picker, &ScreenColourPicker::picked, this,
-                [this](ColourValue value) { guarded([this, value] { takeColour(value); }); });
-            connect(m_picker, &ScreenColourPicker::refused, this, [this](const QString &reason) {
-                guarded([this, &reason] { refuse(reason.toStdString()); });
+            connect(m_picker, &ScreenColourPicker::picked, this, [this](ColourValue value) {
+                guarded([this, value] {
+                    takeColour(value);
+                    emit pickEnded(true, {});
+                });
             });
+            connect(m_picker, &ScreenColourPicker::refused, this, [this](const QString &reason) {
+                guarded([this, &reason] {
+                    refuse(reason.toStdString());
+                    emit pickEnded(false, reason);
+                });
+            });
+            connect(m_picker, &ScreenColourPicker::cancelled, this,
+                [this] { guarded([this] { emit pickEnded(false, {}); }); });
         }
         m_picker->start();
     });
+}
+
+void KleurtjesWindow::pickOnceActive()
+{
+    guarded([this] {
+        m_pickPending = true;
+        if (isActiveWindow())
+            QTimer::singleShot(0, this, &KleurtjesWindow::startPendingPick);
+        else
+            QTimer::singleShot(ActivationAwaitedMs, this, &KleurtjesWindow::startPendingPick);
+    });
+}
+
+void KleurtjesWindow::startPendingPick()
+{
+    if (std::exchange(m_pickPending, false))
+        pickFromScreen();
+}
+
+void KleurtjesWindow::changeEvent(QEvent *event)
+{
+    guarded([this, event] {
+        // After the activation itself has been handled, as the window manager left it.
+        if (event->type() == QEvent::ActivationChange && m_pickPending && isActiveWindow())
+            QTimer::singleShot(0, this, &KleurtjesWindow::startPendingPick);
+    });
+    QWidget::changeEvent(event);
 }
 
 void KleurtjesWindow::dragEnterEvent(QDragEnterEvent *event)

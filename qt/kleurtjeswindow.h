@@ -39,12 +39,22 @@ public:
 
     // Takes a colour from the screen; does nothing while a pick is under way.
     void pickFromScreen();
+    // The same once the window is first active: until then a window manager may not have
+    // placed it. Where nothing activates it, a moment after the call all the same.
+    void pickOnceActive();
+
+signals:
+    // After each pick from the screen: whether a colour was taken and, where the picker could
+    // not take the screen at all, why not.
+    void pickEnded(bool taken, const QString &refusal);
 
 protected:
+    void changeEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
+    void startPendingPick();
     void cmdKleurClicked();
     void cmdOKClicked();
     void copy(Notation notation);
@@ -58,4 +68,5 @@ private:
     ReasonTip *m_reasonTip = nullptr;
     ScreenColourPicker *m_picker = nullptr;
     Announcer *m_announcer = nullptr;
+    bool m_pickPending = false;
 };

@@ -18,4 +18,6 @@ public:
     static bool print(ColourValue value);
 
     static constexpr int PrintFailedStatus = 1;
+    // --pick --print where the pick was cancelled or refused, or the window closed first.
+    static constexpr int NothingPickedStatus = 1;
 };

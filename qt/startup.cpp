@@ -6,6 +6,7 @@
 #include "qt/kleurtjeswindow.h"
 #include "qt/qttranslation.h"
 #include "qt/scalecheck.h"
+#include "qt/standardstreams.h"
 #include "qt/startoptions.h"
 #include "qt/startwatch.h"
 #include "qt/windowwatch.h"
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QLocale>
 #include <QProcessEnvironment>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -39,6 +39,7 @@ void nameApplication()
 
 int Startup::run(int &argc, char **argv)
 {
+    StandardStreams::holdClosed();
     // Help, version and mistakes are answered before anything looks for a display.
     const CommandLine::Result options = StartOptions::read(argc, argv);
     if (options.exitStatus)
@@ -67,12 +68,27 @@ int Startup::run(int &argc, char **argv)
     window.load(options.startColour);
     if (FatalError::reported())
         return FatalError::ExitStatus;
+    // Together, --pick and --print are an eyedropper: the first pick ends the program.
+    const bool eyedropper = options.pick && options.print;
+    bool picked = false;
+    if (eyedropper) {
+        QObject::connect(&window, &KleurtjesWindow::pickEnded, &app,
+            [&picked](bool taken, const QString &refusal) {
+                if (!refusal.isEmpty())
+                    std::fprintf(stderr, "tintenwijzer: %s\n", qPrintable(refusal));
+                picked = taken;
+                QApplication::exit(taken ? 0 : StartOptions::NothingPickedStatus);
+            });
+    }
     window.show();
     watch.end();
     if (options.pick)
-        QTimer::singleShot(0, &window, &KleurtjesWindow::pickFromScreen);
+        window.pickOnceActive();
     const int status = QApplication::exec();
-    if (options.print && status == 0 && !StartOptions::print(window.colour()))
-        return StartOptions::PrintFailedStatus;
-    return status;
+    if (status != 0 || !options.print)
+        return status;
+    // A window closed before the pick took nothing either.
+    if (eyedropper && !picked)
+        return StartOptions::NothingPickedStatus;
+    return StartOptions::print(window.colour()) ? 0 : StartOptions::PrintFailedStatus;
 }

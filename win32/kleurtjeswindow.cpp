@@ -8,7 +8,6 @@
 #include "win32/clipboard.h"
 #include "win32/commandids.h"
 #include "win32/handlerguard.h"
-#include "win32/screenpicker.h"
 #include "win32/widetext.h"
 
 #include <windowsx.h>
@@ -17,6 +16,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -38,6 +38,11 @@ struct Place
 
 // Long enough to read a short reason, short enough not to linger over the next action.
 constexpr UINT RefusalShownMs = 4000;
+
+// The system activates a new window as it shows it; a second is for one that never is.
+constexpr UINT ActivationAwaitedMs = 1000;
+// Beside ReasonTip's and WindowWatch's.
+constexpr UINT_PTR PickTimerId = 3;
 
 // Places at 96 DPI, as the form was drawn.
 constexpr Place Client { 0, 0, 314, 248 };
@@ -174,6 +179,10 @@ std::optional<LRESULT> KleurtjesWindow::dispatch(UINT message, WPARAM wParam, LP
     case WM_TIMER:
         if (m_watch.onTimer(wParam))
             return 0;
+        if (wParam == PickTimerId) {
+            postPendingPick();
+            return 0;
+        }
         if (m_reasonTip.onTimer(wParam)) {
             // The reason has gone: the number is named for its colour again, unannounced.
             showNumberOfSwatch(false);
@@ -251,6 +260,7 @@ void KleurtjesWindow::onActivate(bool active)
 {
     if (active) {
         SetFocus(m_focus);
+        postPendingPick();
         return;
     }
     const HWND focus = GetFocus();
@@ -300,8 +310,22 @@ void KleurtjesWindow::paste()
         refuse(result.reason);
 }
 
-void KleurtjesWindow::startPick()
+void KleurtjesWindow::startPick(bool endsProgram)
 {
+    m_pickEndsProgram = endsProgram;
+    m_pickPending = true;
+    if (GetActiveWindow() == m_frmKleurtjes.get())
+        postPendingPick();
+    else
+        SetTimer(m_frmKleurtjes.get(), PickTimerId, ActivationAwaitedMs, nullptr);
+}
+
+// Posted, so that the activation's own messages come first.
+void KleurtjesWindow::postPendingPick()
+{
+    if (!std::exchange(m_pickPending, false))
+        return;
+    KillTimer(m_frmKleurtjes.get(), PickTimerId);
     PostMessageW(m_frmKleurtjes.get(), WM_COMMAND, SchermKleur, 0);
 }
 
@@ -310,15 +334,17 @@ void KleurtjesWindow::pickFromScreen()
     if (m_picking)
         return;
     m_picking = true;
-    const ScreenPicker::Outcome outcome = ScreenPicker::run(m_instance, m_frmKleurtjes.get());
+    m_lastPick = ScreenPicker::run(m_instance, m_frmKleurtjes.get());
     m_picking = false;
     // The window may have gone while the picker ran its own loop.
     if (!m_ready)
         return;
-    if (outcome.colour)
-        takeColour(*outcome.colour);
-    else if (!outcome.refusal.empty())
-        refuse(outcome.refusal);
+    if (m_lastPick->colour)
+        takeColour(*m_lastPick->colour);
+    else if (!m_lastPick->refusal.empty())
+        refuse(m_lastPick->refusal);
+    if (m_pickEndsProgram)
+        cmdOKClicked();
 }
 
 // A colour from outside the dialog: the dialog opens on it next time, as on one confirmed.

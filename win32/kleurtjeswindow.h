@@ -7,6 +7,7 @@
 #include "win32/formfonts.h"
 #include "win32/hovertip.h"
 #include "win32/reasontip.h"
+#include "win32/screenpicker.h"
 #include "win32/swatch.h"
 #include "win32/uniquehandle.h"
 #include "win32/windowprocedure.h"
@@ -36,8 +37,12 @@ public:
     // Lets the window's keyboard interface see a message before it is dispatched: the
     // accelerators first, then Tab, Return and Escape. True when it took the message.
     bool preTranslate(MSG &message);
-    // Picks a colour from the screen once the messages already queued are handled.
-    void startPick();
+    // Picks a colour from the screen once the window has been activated, or a moment after
+    // the call where nothing activates it. With endsProgram the end of the first pick closes
+    // the window; lastPick() then tells how it ended.
+    void startPick(bool endsProgram);
+    // None until a pick has ended.
+    const std::optional<ScreenPicker::Outcome> &lastPick() const { return m_lastPick; }
 
 private:
     friend LRESULT CALLBACK windowProcedure<KleurtjesWindow>(HWND, UINT, WPARAM, LPARAM);
@@ -53,6 +58,7 @@ private:
     void copy(Notation notation);
     void paste();
     void pickFromScreen();
+    void postPendingPick();
     void takeColour(ColourValue value);
     void refuse(const std::string &reason);
     void pressFocusedButton();
@@ -84,4 +90,7 @@ private:
     // The control that gets the focus back when the window is activated again.
     HWND m_focus = nullptr;
     bool m_picking = false;
+    bool m_pickPending = false;
+    bool m_pickEndsProgram = false;
+    std::optional<ScreenPicker::Outcome> m_lastPick;
 };

@@ -15,6 +15,8 @@ constexpr int CellSize = 10;
 constexpr int Gap = 20;
 constexpr int Border = 2;
 constexpr int LineHeight = 18;
+// In a WM_KEYDOWN's flags: the key was down already, and this is one of its repeats.
+constexpr LPARAM KeyRepeated = 1 << 30;
 
 constexpr const char *CaptureRefusal = "Het scherm kan niet worden gelezen.";
 constexpr const char *MemoryRefusal = "Te weinig geheugen om het scherm te lezen.";
@@ -193,7 +195,10 @@ std::optional<LRESULT> ScreenPicker::dispatch(UINT message, WPARAM wParam, LPARA
             finish(std::nullopt);
         return 0;
     case WM_KEYDOWN:
-        onKey(wParam);
+        onKeyDown(wParam, lParam);
+        return 0;
+    case WM_KEYUP:
+        onKeyUp(wParam);
         return 0;
     // Alt+F4 comes back as WM_CLOSE, a cancel.
     case WM_DISPLAYCHANGE:
@@ -225,7 +230,7 @@ void ScreenPicker::onPaint()
     EndPaint(m_window.get(), &paint);
 }
 
-void ScreenPicker::onKey(WPARAM key)
+void ScreenPicker::onKeyDown(WPARAM key, LPARAM flags)
 {
     const int step = GetKeyState(VK_SHIFT) < 0 ? 10 : 1;
     int dx = 0;
@@ -233,10 +238,9 @@ void ScreenPicker::onKey(WPARAM key)
     switch (key) {
     case VK_RETURN:
     case VK_SPACE:
-        finish(pixel(m_cursor));
-        return;
     case VK_ESCAPE:
-        finish(std::nullopt);
+        if (!(flags & KeyRepeated))
+            m_keyDown = key;
         return;
     case VK_LEFT:
         dx = -step;
@@ -257,6 +261,13 @@ void ScreenPicker::onKey(WPARAM key)
     moveTo(next);
     // The hot spot follows, so that a click afterwards picks the same pixel.
     SetCursorPos(next.x, next.y);
+}
+
+void ScreenPicker::onKeyUp(WPARAM key)
+{
+    if (key != m_keyDown)
+        return;
+    finish(key == VK_ESCAPE ? std::nullopt : std::optional(pixel(m_cursor)));
 }
 
 void ScreenPicker::moveTo(ScreenPoint point)

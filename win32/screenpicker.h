@@ -42,7 +42,8 @@ private:
     std::optional<LRESULT> dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     void onPaint();
-    void onKey(WPARAM key);
+    void onKeyDown(WPARAM key, LPARAM flags);
+    void onKeyUp(WPARAM key);
     void moveTo(ScreenPoint point);
     void finish(std::optional<ColourValue> colour);
     ColourValue pixel(ScreenPoint point) const;
@@ -62,6 +63,9 @@ private:
     // A button picks or cancels when it goes up, so that its release reaches no other window.
     bool m_leftDown = false;
     bool m_rightDown = false;
+    // The same for Return, Space and Escape: a key held a moment too long would repeat into
+    // the window below. Only a key pressed while the picker is up counts.
+    WPARAM m_keyDown = 0;
     bool m_done = false;
     std::optional<ColourValue> m_colour;
 };

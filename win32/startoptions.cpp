@@ -65,9 +65,11 @@ Written writeLine(DWORD standard, std::string_view utf8)
 
 constexpr std::string_view PrintFailed = "tintenwijzer: kan het kleurnummer niet schrijven";
 
+// A box only where there is no stream at all: one the caller closed or filled would keep a
+// script waiting on a box nobody sees.
 void tell(DWORD standard, std::string_view utf8, UINT icon)
 {
-    if (writeLine(standard, utf8) != Written::Yes)
+    if (writeLine(standard, utf8) == Written::Nowhere)
         MessageBoxW(
             nullptr, widened(utf8).c_str(), widened(ProjectRecord::name).c_str(), MB_OK | icon);
 }
@@ -100,4 +102,9 @@ int StartOptions::print(ColourValue value)
         return 0;
     tell(STD_ERROR_HANDLE, PrintFailed, MB_ICONERROR);
     return PrintFailedStatus;
+}
+
+void StartOptions::complain(std::string_view why)
+{
+    tell(STD_ERROR_HANDLE, "tintenwijzer: " + std::string(why), MB_ICONERROR);
 }

@@ -3,6 +3,8 @@
 #include "core/colourvalue.h"
 #include "core/commandline.h"
 
+#include <string_view>
+
 // The command line as the Windows program reads it, and where its answers go. A windowed
 // program has no console of its own: a line goes to the standard handle where the caller
 // redirected it to a file or a pipe, otherwise to the console the program was started from.
@@ -18,6 +20,10 @@ public:
     // For --print: the number of the colour shown; nothing where there is no console. Where
     // it cannot be written, says so on standard error or in a message box; returns the status.
     static int print(ColourValue value);
+    // A line "tintenwijzer: " and why, on standard error or in a message box.
+    static void complain(std::string_view why);
 
     static constexpr int PrintFailedStatus = 1;
+    // --pick --print where the pick was cancelled or refused, or the window closed first.
+    static constexpr int NothingPickedStatus = 1;
 };

@@ -4,6 +4,7 @@
 #include "win32/fatalerror.h"
 #include "win32/handlerguard.h"
 #include "win32/kleurtjeswindow.h"
+#include "win32/standardhandles.h"
 #include "win32/startoptions.h"
 
 #include <commctrl.h>
@@ -12,6 +13,7 @@ int Startup::run(HINSTANCE instance, int showCommand) noexcept
 {
     int status = FatalError::ExitStatus;
     guarded(nullptr, [&] {
+        StandardHandles::holdClosed();
         // Help, version and mistakes are answered before any window opens.
         const CommandLine::Result options = StartOptions::read();
         if (options.exitStatus) {
@@ -29,11 +31,22 @@ int Startup::run(HINSTANCE instance, int showCommand) noexcept
         KleurtjesWindow window(instance);
         window.load(options.startColour);
         window.show(showCommand);
+        // Together, --pick and --print are an eyedropper: the first pick ends the program.
+        const bool eyedropper = options.pick && options.print;
         if (options.pick)
-            window.startPick();
+            window.startPick(eyedropper);
         status = messageLoop(window);
-        if (options.print && status == 0)
-            status = StartOptions::print(window.colour());
+        if (!options.print || status != 0)
+            return;
+        // A window closed before the pick took nothing either.
+        const std::optional<ScreenPicker::Outcome> &pick = window.lastPick();
+        if (eyedropper && !(pick && pick->colour)) {
+            if (pick && !pick->refusal.empty())
+                StartOptions::complain(pick->refusal);
+            status = StartOptions::NothingPickedStatus;
+            return;
+        }
+        status = StartOptions::print(window.colour());
     });
     return status;
 }

@@ -46,23 +46,38 @@ class Picker(unittest.TestCase):
         self.assertEqual(app.wait_exit(), 0)
         return app.output()
 
+    def ended(self, app):
+        """The exit status and what was written, once the program ends by itself."""
+        return app.wait_exit(), app.output()
+
     def test_click_picks_the_pixel_and_reaches_no_window(self):
+        # --pick --print is an eyedropper: the pick ends the program.
         app = self.session.start([binary(), "--pick", "--print"])
         main = app.main_window()
         self.wait_picker(app, main)
         self.session.x.click(*AIM)
-        self.assertEqual(self.finish(app, main), "5649426\n")
+        self.assertEqual(self.ended(app), (0, "5649426\n"))
         self.assertEqual(self.presses_seen(), 0)
         # The witness does see a click where no picker takes it.
         self.session.x.click(*AIM)
         self.session.x.wait_until(lambda: self.presses_seen() == 1, STEP_TIMEOUT, "witness")
 
-    def test_escape_leaves_the_start_colour(self):
+    def test_escape_prints_nothing(self):
         app = self.session.start([binary(), "--pick", "--print"])
         main = app.main_window()
         self.wait_picker(app, main)
         self.session.x.key("Escape")
-        self.assertEqual(self.finish(app, main), "16777215\n")
+        self.assertEqual(self.ended(app), (1, ""))
+
+    def test_without_activation_the_pick_starts_all_the_same(self):
+        # Nothing gives the window the keyboard here: no window manager, and no focus call.
+        app = self.session.start([binary(), "--pick", "--print"])
+        x = self.session.x
+        main = x.wait_until(lambda: app.running() and x.window_named(app.pid, "Tintenwijzer"),
+                            STEP_TIMEOUT, "main window")
+        self.wait_picker(app, main)
+        self.session.x.key("Return")
+        self.assertEqual(self.ended(app), (0, "5649426\n"))
 
     def test_shortcut_and_return_pick(self):
         app = self.session.start([binary(), "--print"])
@@ -79,8 +94,8 @@ class Picker(unittest.TestCase):
         main = app.main_window()
         self.wait_picker(app, main)
         self.session.x.send_delete_window(main)
-        self.assertEqual(app.wait_exit(), 0)
-        self.assertEqual(app.output(), "16777215\n")
+        # Nothing was picked: not the start colour's number either.
+        self.assertEqual(self.ended(app), (1, ""))
 
 
 if __name__ == "__main__":

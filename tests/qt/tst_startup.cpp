@@ -266,20 +266,28 @@ void TestStartup::commandLineAnsweredWithoutDisplay()
         qPrintable(complaints));
 }
 
+enum class Output { FullDevice, ClosedPipe, Closed, FullDeviceStderrClosed };
+Q_DECLARE_METATYPE(Output)
+
 void TestStartup::printedAtTheEnd_data()
 {
-    QTest::addColumn<bool>("closedPipe");
+    QTest::addColumn<Output>("output");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("a full device") << false << "No space left on device";
-    QTest::newRow("a closed pipe") << true << "Broken pipe";
+    QTest::newRow("a full device") << Output::FullDevice << "No space left on device";
+    QTest::newRow("a closed pipe") << Output::ClosedPipe << "Broken pipe";
+    // A closed descriptor is taken by the next file or socket opened, the display connection
+    // among them: the number went into it, and the program hung.
+    QTest::newRow("closed") << Output::Closed << "Bad file descriptor";
+    QTest::newRow("a full device, standard error closed")
+        << Output::FullDeviceStderrClosed << QString();
 }
 
 // A --print whose number cannot be written when the window closes: xdotool presses
-// "Afsluiten", which has the focus, on the row's own X server.
+// "Afsluiten", which has the focus, on the row's own X server. Failing, it fails at once.
 void TestStartup::printedAtTheEnd()
 {
-    QFETCH(bool, closedPipe);
+    QFETCH(Output, output);
     QFETCH(QString, reason);
 
     const XvfbServer server(24);
@@ -291,17 +299,25 @@ void TestStartup::printedAtTheEnd()
     environment.insert(QStringLiteral("DISPLAY"), server.name);
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    // Under LeakSanitizer, its list of the suppressions used would follow the program's line.
+    environment.insert(QStringLiteral("LSAN_OPTIONS"),
+        environment.value(QStringLiteral("LSAN_OPTIONS"))
+            + QStringLiteral(":print_suppressions=0"));
 
     QProcess program;
     program.setProcessEnvironment(environment);
     program.setStandardOutputFile(QStringLiteral("/dev/full"));
-    program.setChildProcessModifier([closedPipe] {
+    program.setChildProcessModifier([output] {
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         int ends[2];
-        if (closedPipe && ::pipe(ends) == 0) {
+        if (output == Output::ClosedPipe && ::pipe(ends) == 0) {
             ::close(ends[0]);
             ::dup2(ends[1], STDOUT_FILENO);
         }
+        if (output == Output::Closed)
+            ::close(STDOUT_FILENO);
+        if (output == Output::FullDeviceStderrClosed)
+            ::close(STDERR_FILENO);
     });
     program.start(QStringLiteral(TINTENWIJZER_BINARY),
         { QStringLiteral("--print"), QStringLiteral("#123456") });
@@ -321,7 +337,7 @@ void TestStartup::printedAtTheEnd()
         = xdotool(QStringLiteral(
               "search --sync --onlyvisible --name ^Tintenwijzer$ windowfocus --sync"))
         && xdotool(QStringLiteral("key Return"));
-    const bool ended = program.waitForFinished(pressed ? 30000 : 0);
+    const bool ended = program.waitForFinished(pressed ? 10000 : 0);
     if (!ended)
         program.kill();
     program.waitForFinished();
@@ -330,10 +346,11 @@ void TestStartup::printedAtTheEnd()
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 1);
     const QString complaints = QString::fromUtf8(program.readAllStandardError());
+    const QString line = reason.isEmpty()
+        ? QString()
+        : QStringLiteral("tintenwijzer: kan het kleurnummer niet schrijven: %1\n").arg(reason);
     QVERIFY2(
-        complaints.endsWith(
-            QStringLiteral("tintenwijzer: kan het kleurnummer niet schrijven: %1\n").arg(reason)),
-        qPrintable(complaints));
+        line.isEmpty() ? complaints.isEmpty() : complaints.endsWith(line), qPrintable(complaints));
 }
 
 QTEST_APPLESS_MAIN(TestStartup)

@@ -29,6 +29,9 @@ SPOKEN = "5649426, rood 18, groen 52, blauw 86"
 TOO_LARGE = "Een VB-hexgetal gaat tot en met &HFFFFFF, niet &H1000000"
 # The reason's tip stays this long, and a little more, before the name is the colour's again.
 REASON_SHOWN = 4.5
+# Past X's auto-repeat delay, 660 ms, and past the second Wine may wait for X to hide the
+# picker: the key goes on repeating into whatever has the keyboard next.
+HELD = 3.5
 
 
 def settings():
@@ -306,16 +309,20 @@ class UnderWine(unittest.TestCase):
         self.assertEqual(app.output(), "16777215\n")
 
     def test_a_print_that_cannot_be_written_fails(self):
-        # where the number goes: a full device, a pipe that nobody reads
-        rows = [("/dev/full", lambda: os.open("/dev/full", os.O_WRONLY)),
-                ("closed pipe", self.closed_pipe)]
-        for name, opened in rows:
-            with self.subTest(stdout=name):
+        # where the number goes: a full device, a pipe that nobody reads; then the standard
+        # stream closed, if any, and what standard error says. With none, there is no message
+        # box to wait on either.
+        full = self.full_device
+        failed = "tintenwijzer: kan het kleurnummer niet schrijven\n"
+        rows = [("/dev/full", full, None, failed), ("closed pipe", self.closed_pipe, None, failed),
+                ("/dev/full", full, 1, failed), ("/dev/full", full, 2, "")]
+        for name, opened, closed, said in rows:
+            with self.subTest(stdout=name, closed=closed):
                 stdout = opened()
                 process = subprocess.Popen(
                     [self.wine, self.exe, "--print"], env=self.session.environment(),
                     stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.PIPE,
-                    preexec_fn=harness._die_with_parent)
+                    preexec_fn=lambda: self.closing(closed))
                 os.close(stdout)
                 self.addCleanup(process.wait)
                 self.addCleanup(process.kill)
@@ -324,9 +331,17 @@ class UnderWine(unittest.TestCase):
                     "main window")
                 self.x.send_delete_window(window)
                 _, error = process.communicate(timeout=STEP_TIMEOUT)
-                self.assertEqual(process.returncode, 1)
-                self.assertEqual(error.decode(),
-                                 "tintenwijzer: kan het kleurnummer niet schrijven\n")
+                self.assertEqual((process.returncode, error.decode()), (1, said))
+
+    @staticmethod
+    def closing(descriptor):
+        harness._die_with_parent()
+        if descriptor is not None:
+            os.close(descriptor)
+
+    @staticmethod
+    def full_device():
+        return os.open("/dev/full", os.O_WRONLY)
 
     @staticmethod
     def closed_pipe():
@@ -374,8 +389,9 @@ class UnderWine(unittest.TestCase):
 
     def pick_corner(self, app, window, finish="click", at=None):
         """Waits for the picker over the whole screen, then picks the bottom-right pixel of the
-        screen, the outermost one, or the one at, with a click, or ends the pick with the key
-        finish; with no finish, leaves the picker open."""
+        screen, the outermost one, or the one at, with a click, or ends the pick there with the
+        key finish, or with "hold KEY" one held past the auto-repeat delay; with no finish,
+        leaves the picker open."""
         root = self.x.attributes(self.x.root)
         at = at or (root.width - 1, root.height - 1)
         def picker():
@@ -388,6 +404,12 @@ class UnderWine(unittest.TestCase):
         time.sleep(SETTLE)
         if finish == "click":
             self.x.click(*at)
+        elif finish and finish.startswith("hold "):
+            self.x.move(*at)
+            time.sleep(SETTLE)
+            self.session.xdotool("keydown", finish[5:])
+            time.sleep(HELD)
+            self.session.xdotool("keyup", finish[5:])
         elif finish:
             self.x.key(finish)
         else:
@@ -406,7 +428,8 @@ class UnderWine(unittest.TestCase):
         app, window = self.start("--print")
         app.wait_swatch(window, WHITE)
         self.x.key("ctrl+shift+c")
-        self.pick_corner(app, window)
+        # Held a moment too long, Return would press "Afsluiten" once the picker is gone.
+        self.pick_corner(app, window, "hold Return")
         app.wait_swatch(window, COLOUR, probe=(12, 12))
 
         # Picked on "Afsluiten": had the click reached the button, the program would end.
@@ -436,23 +459,25 @@ class UnderWine(unittest.TestCase):
         app.wait_swatch(window, COLOUR, probe=(12, 12))
         self.finish_printed(app, window, NUMBER)
 
-    def test_pick_at_start_prints_the_pick_and_escape_keeps_the_start_colour(self):
+    def test_pick_at_start_prints_the_pick_and_escape_prints_nothing(self):
         self.root_colour(COLOUR)
         # At 192 DPI the hot spot is still one device pixel: the outermost one stays on screen.
-        for dpi, finish, number in ((96, "click", NUMBER), (96, "Escape", "16777215"),
-                                    (192, "click", NUMBER)):
+        # The eyedropper ends by itself, with the number or with nothing and status 1.
+        for dpi, finish, ended in ((96, "click", (0, NUMBER + "\n")), (96, "Escape", (1, "")),
+                                   (192, "click", (0, NUMBER + "\n"))):
             with self.subTest(dpi=dpi, finish=finish):
                 set_dpi(self.session, dpi)
                 self.addCleanup(set_dpi, self.session, 96)
                 app, window = self.start("--pick", "--print")
                 self.pick_corner(app, window, finish)
-                self.finish_printed(app, window, number, dpi // 96)
+                self.assertEqual((app.wait_exit(), app.output()), ended)
 
     def test_dialog_button_fills_the_fields_and_only_ok_takes_them(self):
         self.root_colour(COLOUR)
-        for confirm, colour, number in (("Return", COLOUR, NUMBER),
-                                        ("Escape", WHITE, "16777215")):
-            with self.subTest(confirm=confirm):
+        # Held a moment too long, the key that ends the pick would press OK or Cancel.
+        for pick, confirm, colour, number in (("hold Return", "Return", COLOUR, NUMBER),
+                                              ("hold Escape", "Escape", WHITE, "16777215")):
+            with self.subTest(pick=pick, confirm=confirm):
                 app, window = self.start("--print")
                 app.wait_swatch(window, WHITE)
                 dialog = self.open_dialog(app, window)
@@ -460,7 +485,9 @@ class UnderWine(unittest.TestCase):
                 # "Van het scherm…" stands alone below every other control, at the left.
                 bounds = self.x.attributes(dialog)
                 self.x.click(bounds.x + 24, bounds.y + bounds.height - 20)
-                self.pick_corner(app, window)
+                self.pick_corner(app, window, pick)
+                time.sleep(SETTLE)
+                self.assertTrue(self.x.viewable(dialog))
                 self.x.focus(dialog)
                 self.settle(confirm)
                 app.closed(dialog)
