@@ -1,30 +1,100 @@
 """Figures of the screen picker under Xvfb. Not a test: it only reports.
 
-Usage: picker.py BINARY [RUNS]   (bench/run builds it and calls this)
-The picker's time to be shown is set against the first open of the colour dialog, measured in
-the same run of the same program.
+Usage: picker.py BINARY FREEZE [RUNS]   (bench/run builds them and calls this)
+Every figure is read off the screen from a connection of this script's own, as a user would see
+it, so it holds whatever way the picker draws. FREEZE is the least any picker that freezes the
+screen must do before its loupe shows (bench/freeze); the picker's time from the key to its
+loupe on screen is set against FREEZE's, measured the same way, interleaved with it, at each
+screen size.
 """
 
+import array
+import ctypes
 import os
 import statistics
 import subprocess
 import sys
 import time
 
-from bench import KIES_KLEUR, STEP_TIMEOUT, line, next_map, ratio_line, resident_kib, start_shown
-from harness import Session
+from bench import STEP_TIMEOUT, line, resident_kib, start_shown
+from harness import START_TIMEOUT, Session
 import x11
 
-SCREENS = {
-    "1280x1024": ("1280x1024x24",),
-    "2560x1440": ("2560x1440x24",),
-    "3840x1080, two screens": ("1920x1080x24", "1920x1080x24"),
-}
-SHOWN_OVER_DIALOG = 1.0
+SIZES = ("1280x1024", "2560x1440", "3840x2160")
+ROOT = 0x123456
+SHOWN_OVER_FREEZE = 2.0
 LOUPE_MS = 4
 MOVES = 200
-AFTER_MB = 1
-GAP, CELLS = 16, 110  # the loupe's distance from the pointer and the side of its cells
+AFTER_MB = 2
+# A fresh Xvfb copies the screen into a pixmap several times slower the first few times, while its
+# heap grows to hold one; an X server that has run for a while has long done that.
+WARM_COPIES = 6
+SHOWN_PAUSE = 0.0005
+HERE, THERE = (400, 300), (700, 500)
+# A band of the loupe's caption, from the pointer: 16 px below and right of it the loupe starts,
+# 110 px of cells and then 34 px of caption. The band also lies in the caption of a loupe 20 px
+# away, as the Windows program draws it.
+BAND = (30, 136, 90, 20)
+
+
+class _Image(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.c_void_p),
+                ("byte_order", ctypes.c_int), ("bitmap_unit", ctypes.c_int),
+                ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
+                ("bits_per_pixel", ctypes.c_int)]
+
+
+def band_colours(x, point):
+    """The colours on screen, as 0xRRGGBB, in the caption band of a loupe for the pointer at
+    point."""
+    left, top, width, height = point[0] + BAND[0], point[1] + BAND[1], BAND[2], BAND[3]
+    image = x11.XGetImage(x._dpy, x.root, left, top, width, height, x11.ALL_PLANES,
+                          x11.Z_PIXMAP)
+    if not image:
+        raise RuntimeError(f"cannot read the screen at {left}, {top}")
+    try:
+        fields = ctypes.cast(image, ctypes.POINTER(_Image)).contents
+        if fields.bits_per_pixel != 32 or fields.bytes_per_line != 4 * width:
+            raise RuntimeError(f"{fields.bits_per_pixel} bits a pixel: not a 24-bit screen")
+        words = array.array("I", ctypes.string_at(fields.data, 4 * width * height))
+        if fields.byte_order != (sys.byteorder == "big"):
+            words.byteswap()
+    finally:
+        x11.XDestroyImage(image)
+    return {word & 0xFFFFFF for word in words}
+
+
+def painted(x, point):
+    """Whether a loupe covers the whole band: where any of the band still shows the root, the
+    loupe is not there yet, or not all of it."""
+    return ROOT not in band_colours(x, point)
+
+
+def wait_painted(x, point, pause=0.0, timeout=STEP_TIMEOUT):
+    """The time at which the loupe beside point shows; pause yields the processor between
+    looks to what is being measured, at the cost of as much resolution."""
+    deadline = time.monotonic() + timeout
+    while not painted(x, point):
+        if time.monotonic() > deadline:
+            raise TimeoutError(f"no loupe painted for the pointer at {point}")
+        time.sleep(pause)
+    return time.monotonic()
+
+
+def assert_bare(x, point):
+    if band_colours(x, point) != {ROOT}:
+        raise RuntimeError(f"something covers the root beside {point} before the pick")
+
+
+def shown_ms(x, point):
+    """Ctrl+Shift+C to the loupe painted beside point, where the pointer is."""
+    assert_bare(x, point)
+    pressed = time.monotonic()
+    x.key("ctrl+shift+c")
+    # Looking on without a pause would take a processor from a picker that takes long.
+    return (wait_painted(x, point, SHOWN_PAUSE) - pressed) * 1000
 
 
 def move(x, point):
@@ -32,78 +102,127 @@ def move(x, point):
     x11.XFlush(x._dpy)
 
 
-def caption(point):
-    """A point of the loupe's caption, black, for the pointer at point."""
-    return point[0] + GAP + 3, point[1] + GAP + CELLS + 3
+def finish(x, how, point):
+    """Ends a pick with a click where the pointer is or with a key, and waits until the loupe
+    beside point is gone and the input free. Asking for the grab before the picker has taken
+    it could take it away from the picker, so that is asked only once the loupe is gone."""
+    if how == "click":
+        x11.XTestFakeButtonEvent(x._dpy, 1, 1, 0)
+        x11.XTestFakeButtonEvent(x._dpy, 1, 0, 0)
+        x11.XSync(x._dpy, 0)
+    else:
+        # A key reaches the picker only once it holds the keyboard, which the loupe does not show.
+        time.sleep(0.1)
+        x.key(how)
+    x.wait_until(lambda: band_colours(x, point) == {ROOT} and not x.grabbed(), STEP_TIMEOUT,
+                 "the picker's end")
 
 
-def wait_black(x, point):
-    deadline = time.monotonic() + STEP_TIMEOUT
-    while x.pixel(x.root, *point) != (0, 0, 0):
-        if time.monotonic() > deadline:
-            raise TimeoutError("no loupe painted")
-    return time.monotonic()
-
-
-def one_run(screens, binary):
+def program_run(session, binary):
+    x = session.x
     figures = {}
-    with Session(screens) as session:
-        x = session.x
-        subprocess.run(["xsetroot", "-solid", "#123456"], env=session.environment(), check=True)
-        app, window = start_shown(session, binary, {})
-        since = len(x.maps)
-        x.click(*KIES_KLEUR)
-        clicked = time.monotonic()
-        opened, dialog = next_map(x, lambda w: w != window and x.viewable(w), since,
-                                  STEP_TIMEOUT)
-        figures["dialog"] = (opened - clicked) * 1000
-        x.wait_until(lambda: x.focused() == dialog, STEP_TIMEOUT, "dialog focus")
-        x.key("Escape")
-        x.wait_until(lambda: len(x.windows_of(app.pid)) == 1, STEP_TIMEOUT, "dialog closed")
+    app, window = start_shown(session, binary, {})
+    x.move(*HERE)
+    x.focus(window)
+    time.sleep(0.3)
+    before = resident_kib(app.pid)
+    figures["shown"] = shown_ms(x, HERE)
+    peak = resident_kib(app.pid)
 
-        here, there = (400, 300), (700, 500)
-        move(x, here)
+    moves = []
+    for number in range(MOVES):
+        point = THERE if number % 2 == 0 else HERE
+        started = time.monotonic()
+        move(x, point)
+        moves.append((wait_painted(x, point) - started) * 1000)
+        peak = max(peak, resident_kib(app.pid))
+    figures["loupe"] = statistics.median(moves)
+    finish(x, "click", point)
+
+    for number, how in enumerate(("Escape", "click")):
+        # Never where the pick before ended: the current Qt picker drops a move there when it is
+        # the first that it hears of since.
+        there = (THERE[0] - 20 * (number + 1), THERE[1])
+        x.move(*HERE)
         x.focus(window)
-        time.sleep(0.3)
-        before = resident_kib(app.pid)
         x.key("ctrl+shift+c")
-        pressed = time.monotonic()
-        figures["shown"] = (wait_black(x, caption(here)) - pressed) * 1000
-        peak = resident_kib(app.pid)
-
-        moves = []
-        for number in range(MOVES):
-            point = there if number % 2 == 0 else here
-            move(x, point)
-            started = time.monotonic()
-            moves.append((wait_black(x, caption(point)) - started) * 1000)
-            peak = max(peak, resident_kib(app.pid))
-        figures["loupe"] = statistics.median(moves)
-
-        x.key("Escape")
-        x.wait_until(lambda: not x.grabbed(), STEP_TIMEOUT, "picker ended")
-        time.sleep(0.5)
-        figures["peak"] = (peak - before) / 1024
-        figures["after"] = (resident_kib(app.pid) - before) / 1024
-        app.stop()
+        wait_painted(x, HERE)
+        move(x, there)
+        wait_painted(x, there)
+        finish(x, how, there)
+    time.sleep(0.5)
+    figures["peak"] = (peak - before) / 1024
+    figures["after"] = (resident_kib(app.pid) - before) / 1024
+    app.stop()
     return figures
 
 
+def freeze_run(session, freeze):
+    x = session.x
+    app = session.start([freeze])
+    x.wait_until(lambda: app.running() and app.output() == "ready\n", START_TIMEOUT,
+                 "the key grab of freeze")
+    x.move(*HERE)
+    shown = shown_ms(x, HERE)
+    app.stop()
+    x.wait_until(lambda: band_colours(x, HERE) == {ROOT}, STEP_TIMEOUT, "the root back")
+    return shown
+
+
+def sessions():
+    opened = {}
+    try:
+        for size in SIZES:
+            opened[size] = Session((size + "x24",))
+            subprocess.run(["xsetroot", "-solid", f"#{ROOT:06x}"],
+                           env=opened[size].environment(), check=True)
+    except BaseException:
+        for session in opened.values():
+            session.close()
+        raise
+    return opened
+
+
 def main():
-    binary = os.path.abspath(sys.argv[1])
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 10
-    print(f"screen picker, {runs} runs each, Xvfb at 96 dpi, no window manager")
-    for name, screens in SCREENS.items():
-        results = [one_run(screens, binary) for _ in range(runs)]
-        print(f"{name}:")
-        dialog = line("  first dialog open", [r["dialog"] for r in results], "ms")
-        shown = line("  shortcut to picker painted", [r["shown"] for r in results], "ms")
-        ratio_line("    against the dialog", shown / dialog, SHOWN_OVER_DIALOG)
-        line(f"  pointer move to loupe, median of {MOVES}", [r["loupe"] for r in results], "ms",
+    binary, freeze = (os.path.abspath(path) for path in sys.argv[1:3])
+    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 10
+    results = {size: [] for size in SIZES}
+    floors = {size: [] for size in SIZES}
+    opened = sessions()
+    try:
+        for size, session in opened.items():
+            # Not counted: fills the caches and the X server's heap.
+            for _ in range(WARM_COPIES):
+                freeze_run(session, freeze)
+            program_run(session, binary)
+        for run in range(runs):
+            # Sizes and programs take turns in the order, so that none always follows the same.
+            order = SIZES[run % len(SIZES):] + SIZES[:run % len(SIZES)]
+            for size in order:
+                tasks = [lambda: results[size].append(program_run(opened[size], binary)),
+                         lambda: floors[size].append(freeze_run(opened[size], freeze))]
+                for task in (tasks if run % 2 == 0 else reversed(tasks)):
+                    task()
+                print(f"run {run + 1}/{runs}, {size}: freeze {floors[size][-1]:.1f}, "
+                      + ", ".join(f"{k} {v:.1f}" for k, v in results[size][-1].items()),
+                      file=sys.stderr)
+    finally:
+        for session in opened.values():
+            session.close()
+
+    print(f"screen picker, {runs} runs, Xvfb at 96 dpi, no window manager, {os.cpu_count()} cores")
+    print(f"{'':<38} {'median':>8}     {'min - max':^17} target")
+    for size in SIZES:
+        figures = results[size]
+        print(f"{size}:")
+        floor = line("  freeze: frozen screen, black loupe", floors[size], "ms")
+        line("  Ctrl+Shift+C to loupe painted", [r["shown"] for r in figures], "ms",
+             SHOWN_OVER_FREEZE * floor, f"({SHOWN_OVER_FREEZE:g} x freeze)")
+        line(f"  pointer move to loupe, median of {MOVES}", [r["loupe"] for r in figures], "ms",
              LOUPE_MS)
-        line("  resident memory during a pick, peak", [r["peak"] for r in results], "MB",
+        line("  resident memory in 1st pick, peak", [r["peak"] for r in figures], "MB",
              how="over before")
-        line("  resident memory after it", [r["after"] for r in results], "MB", AFTER_MB,
+        line("  resident memory after 3 picks", [r["after"] for r in figures], "MB", AFTER_MB,
              "over before", digits=2)
 
 

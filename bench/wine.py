@@ -1,19 +1,23 @@
 #!/usr/bin/env python3
-"""Start-up of the 64-bit Windows program under Wine on Xvfb, and the size of both exes.
-Not a test: it only reports. Wine is not Windows, so the start-up figure has no target; Wine's
-own notepad, started the same way, shows what Wine itself needs here.
+"""Start-up of the 64-bit Windows program under Wine on Xvfb, the size of both exes, and the time
+from Ctrl+Shift+C to its screen picker's loupe on screen at the sizes bench/picker.py measures.
+Not a test: it only reports. Wine is not Windows, so these figures have no target; Wine's own
+notepad, started the same way, shows what Wine itself needs to start here.
 
-Usage: bench/wine.py [RUNS]   (after scripts/build-windows; the Wine prefix goes beside the builds)
+Usage: bench/wine.py [--picker] [RUNS]   (after scripts/build-windows; the Wine prefix goes
+beside the builds; --picker measures only the picker)
 """
 
 import os
 import subprocess
 import sys
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "windows"))
 
+import picker  # noqa: E402
 import wine  # noqa: E402
 from bench import line, next_map  # noqa: E402
 from harness import START_TIMEOUT, STEP_TIMEOUT, TITLE, Session  # noqa: E402
@@ -40,34 +44,78 @@ def starts(session, command, runs, title=None):
     return times
 
 
+def picks(exe, runs):
+    """Per screen size, the times from Ctrl+Shift+C to the loupe painted, each in a program just
+    started; a first, unmeasured pick fills the caches."""
+    shown = {}
+    for size in picker.SIZES:
+        with Session((size + "x24",)) as session:
+            x = session.x
+            subprocess.run(["xsetroot", "-solid", f"#{picker.ROOT:06x}"],
+                           env=session.environment(), check=True)
+            subprocess.run(["wineserver", "-p"], check=True)
+            try:
+                times = []
+                for run in range(runs + 1):
+                    app = session.start([wine.loader(exe), exe])
+                    window = app.main_window()
+                    x.move(*picker.HERE)
+                    x.focus(window)
+                    time.sleep(0.3)
+                    if run:
+                        times.append(picker.shown_ms(x, picker.HERE))
+                        print(f"picker at {size}, run {run}/{runs}: {times[-1]:.1f} ms",
+                              file=sys.stderr)
+                    else:
+                        x.key("ctrl+shift+c")
+                        picker.wait_painted(x, picker.HERE)
+                    app.stop()
+                    x.wait_until(lambda: picker.band_colours(x, picker.HERE) == {picker.ROOT},
+                                 STEP_TIMEOUT, "the root back")
+                shown[size] = times
+            finally:
+                wine.stop(os.environ["WINEPREFIX"])
+    return shown
+
+
 def main():
-    runs = int(sys.argv[1]) if len(sys.argv) > 1 else 10
+    arguments = sys.argv[1:]
+    only_picker = "--picker" in arguments
+    if only_picker:
+        arguments.remove("--picker")
+    runs = int(arguments[0]) if arguments else 10
     exe = os.path.abspath(os.path.join(BUILD, "win64", "tintenwijzer.exe"))
     prefix = os.path.abspath(os.path.join(BUILD, "wineprefix"))
     wine.make_prefix(prefix)
     os.environ.update(wine.environment(prefix))
-    with Session() as session:
-        # A server that stays between runs, as Windows itself does: each run then times the
-        # program's own start, not Wine's.
-        subprocess.run(["wineserver", "-p"], check=True)
-        try:
-            ours = starts(session, ["wine", exe], runs, TITLE)
-            # By its path: a bare name would start it in a process of its own.
-            notepad = os.path.join(prefix, "drive_c", "windows", "system32", "notepad.exe")
-            reference = starts(session, ["wine", notepad], runs)
-        finally:
-            # Before the X server goes, so that no Wine process loses its display.
-            wine.stop(prefix)
+    if not only_picker:
+        with Session() as session:
+            # A server that stays between runs, as Windows itself does: each run then times the
+            # program's own start, not Wine's.
+            subprocess.run(["wineserver", "-p"], check=True)
+            try:
+                ours = starts(session, ["wine", exe], runs, TITLE)
+                # By its path: a bare name would start it in a process of its own.
+                notepad = os.path.join(prefix, "drive_c", "windows", "system32", "notepad.exe")
+                reference = starts(session, ["wine", notepad], runs)
+            finally:
+                # Before the X server goes, so that no Wine process loses its display.
+                wine.stop(prefix)
+    shown = picks(exe, runs)
 
     print(f"tintenwijzer.exe under {wine_version()}, {runs} runs, Xvfb at 96 dpi, "
           f"no window manager, {os.cpu_count()} cores")
     print(f"{'':<38} {'median':>8}     {'min - max':^17}")
-    median = line("start-up, exec to window mapped", ours, "ms")
-    floor = line("Wine's own notepad, start-up", reference, "ms")
-    print(f"{'':<38} tintenwijzer takes {median / floor:.2f} x its time")
-    for name in ("win32", "win64"):
-        size = os.path.getsize(os.path.join(BUILD, name, "tintenwijzer.exe")) / 1024
-        print(f"{name + ' exe size':<38} {size:8.1f} KiB")
+    if not only_picker:
+        median = line("start-up, exec to window mapped", ours, "ms")
+        floor = line("Wine's own notepad, start-up", reference, "ms")
+        print(f"{'':<38} tintenwijzer takes {median / floor:.2f} x its time")
+    for size, times in shown.items():
+        line(f"Ctrl+Shift+C to loupe, {size}", times, "ms")
+    if not only_picker:
+        for name in ("win32", "win64"):
+            size = os.path.getsize(os.path.join(BUILD, name, "tintenwijzer.exe")) / 1024
+            print(f"{name + ' exe size':<38} {size:8.1f} KiB")
 
 
 def wine_version():
