@@ -21,9 +21,9 @@ RECLICK = 5
 SWATCH = (100, 100)
 
 
-def picker_command():
-    return ["env", "QT_QPA_PLATFORM=wayland", os.environ["TINTENWIJZER_BINARY"],
-            "--pick", "--print"]
+def picker_command(session):
+    return ["env", "QT_QPA_PLATFORM=wayland",
+            session.reachable(os.environ["TINTENWIJZER_BINARY"]), "--pick", "--print"]
 
 
 def click(session):
@@ -48,7 +48,7 @@ class PortalPick(unittest.TestCase):
             corner = (width - 8, height - 8)
             output = os.path.join(session.directory, "picker.stdout")
             with open(output, "wb") as stdout:
-                picker = session.spawn("picker", picker_command(), stdout=stdout)
+                picker = session.spawn("picker", picker_command(session), stdout=stdout)
             # slurp's overlay dims the output: that is when a click lands on it. The program's
             # window must be there below it too, or the swatch proves nothing later.
             session.wait_until(lambda: picker.poll() is not None

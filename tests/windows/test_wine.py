@@ -48,6 +48,8 @@ def set_dpi(session, dpi):
     subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
                     "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=session.environment(),
                    stdout=subprocess.DEVNULL, check=True, timeout=STEP_TIMEOUT)
+    # Wine 10 reads it only as its server starts.
+    wine.stop(os.environ["WINEPREFIX"])
 
 
 class UnderWine(unittest.TestCase):
@@ -77,6 +79,17 @@ class UnderWine(unittest.TestCase):
         app = self.session.start([self.wine, self.exe, *arguments])
         self.addCleanup(app.stop)
         return app, app.main_window()
+
+    def start_at(self, dpi, *arguments):
+        """Starts the program at dpi, once Wine is seen to have taken it: the window is twice
+        as large at 192 as at 96."""
+        set_dpi(self.session, dpi)
+        self.addCleanup(set_dpi, self.session, 96)
+        app, window = self.start(*arguments)
+        attributes = self.x.attributes(window)
+        scale = dpi // 96
+        self.assertEqual((attributes.width, attributes.height), (scale * WIDTH, scale * HEIGHT))
+        return app, window
 
     def settle(self, *keys):
         for key in keys:
@@ -165,11 +178,7 @@ class UnderWine(unittest.TestCase):
         self.assertEqual(app.wait_exit(), 0)
 
     def test_at_192_dpi_everything_is_twice_as_large(self):
-        set_dpi(self.session, 192)
-        self.addCleanup(set_dpi, self.session, 96)
-        app, window = self.start()
-        attributes = self.x.attributes(window)
-        self.assertEqual((attributes.width, attributes.height), (2 * WIDTH, 2 * HEIGHT))
+        app, window = self.start_at(192)
         app.wait_swatch(window, WHITE, probe=(2 * 302, 2 * 142))
         self.click(window, (2 * AFSLUITEN[0], 2 * AFSLUITEN[1]))
         self.assertEqual(app.wait_exit(), 0)
@@ -352,9 +361,7 @@ class UnderWine(unittest.TestCase):
     def test_the_longest_reason_is_shown_whole_on_the_screen(self):
         for dpi in (96, 192):
             with self.subTest(dpi=dpi):
-                set_dpi(self.session, dpi)
-                self.addCleanup(set_dpi, self.session, 96)
-                app, window = self.start()
+                app, window = self.start_at(dpi)
                 self.set_clipboard(LONGEST_REASON_INPUT)
                 self.paste(window, lambda: len(self.x.windows_of(app.pid)) > 1, "reason tip")
                 tip = app.other_window(window)
@@ -466,9 +473,7 @@ class UnderWine(unittest.TestCase):
         for dpi, finish, ended in ((96, "click", (0, NUMBER + "\n")), (96, "Escape", (1, "")),
                                    (192, "click", (0, NUMBER + "\n"))):
             with self.subTest(dpi=dpi, finish=finish):
-                set_dpi(self.session, dpi)
-                self.addCleanup(set_dpi, self.session, 96)
-                app, window = self.start("--pick", "--print")
+                app, window = self.start_at(dpi, "--pick", "--print")
                 self.pick_corner(app, window, finish)
                 self.assertEqual((app.wait_exit(), app.output()), ended)
 

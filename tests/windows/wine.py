@@ -48,9 +48,11 @@ def make_prefix(prefix):
 
 
 def stop(prefix):
-    """Ends every Wine process of the prefix, its server included."""
-    subprocess.run(["wineserver", "-k"], env=dict(os.environ, **environment(prefix)),
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+    """Ends every Wine process of the prefix, its server included, and waits until they are gone."""
+    env = dict(os.environ, **environment(prefix))
+    for option in ("-k", "-w"):
+        subprocess.run(["wineserver", option], env=env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=False, timeout=BOOT_TIMEOUT)
 
 
 def skip_reason():
