@@ -122,9 +122,16 @@ bool X11PickerWindow::freeze(const xcb_screen_t &screen, QString &reason)
         reason = QStringLiteral("de kleuren van dit scherm kunnen niet worden gelezen");
         return false;
     }
+    // Asked at once, answered in one round trip.
+    const xcb_setup_t *setup = xcb_get_setup(m_x);
+    const auto keyboard = xcb_get_keyboard_mapping(
+        m_x, setup->min_keycode, static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1));
+    const auto pidAtom = xcb_intern_atom(m_x, false, 11, "_NET_WM_PID");
     // The setup's size is the one at connecting; RandR may have changed it since.
     const ReplyPointer<xcb_get_geometry_reply_t> geometry(
         xcb_get_geometry_reply(m_x, xcb_get_geometry(m_x, m_root), nullptr));
+    const ReplyPointer<xcb_intern_atom_reply_t> pid(xcb_intern_atom_reply(m_x, pidAtom, nullptr));
+    mapKeys(keyboard);
     if (!geometry) {
         reason = QStringLiteral("het scherm kon niet worden gelezen");
         return false;
@@ -162,8 +169,13 @@ bool X11PickerWindow::freeze(const xcb_screen_t &screen, QString &reason)
         geometry->width, geometry->height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
         XCB_COPY_FROM_PARENT,
         XCB_CW_BACK_PIXMAP | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values);
+    // Tells tools whose window covers the screen.
+    if (pid && pid->atom != XCB_ATOM_NONE) {
+        const auto ours = static_cast<std::uint32_t>(QCoreApplication::applicationPid());
+        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, m_overlay.get(), pid->atom,
+            XCB_ATOM_CARDINAL, 32, 1, &ours);
+    }
     xcb_map_window(m_x, m_overlay.get());
-    mapKeys();
     return true;
 }
 
@@ -198,13 +210,13 @@ bool X11PickerWindow::readLayout(const xcb_screen_t &screen)
     return true;
 }
 
-void X11PickerWindow::mapKeys()
+void X11PickerWindow::mapKeys(xcb_get_keyboard_mapping_cookie_t cookie)
 {
     const xcb_setup_t *setup = xcb_get_setup(m_x);
     const int first = setup->min_keycode;
     const int count = setup->max_keycode - first + 1;
-    const ReplyPointer<xcb_get_keyboard_mapping_reply_t> mapping(xcb_get_keyboard_mapping_reply(
-        m_x, xcb_get_keyboard_mapping(m_x, setup->min_keycode, count), nullptr));
+    const ReplyPointer<xcb_get_keyboard_mapping_reply_t> mapping(
+        xcb_get_keyboard_mapping_reply(m_x, cookie, nullptr));
     if (!mapping || mapping->keysyms_per_keycode == 0)
         return;
     const xcb_keysym_t *keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());

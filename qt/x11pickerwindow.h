@@ -69,7 +69,7 @@ private:
     X11PickerWindow(xcb_connection_t *connection, Sink sink);
     bool freeze(const xcb_screen_t &screen, QString &reason);
     bool readLayout(const xcb_screen_t &screen);
-    void mapKeys();
+    void mapKeys(xcb_get_keyboard_mapping_cookie_t cookie);
     void putLoupe();
 
     xcb_connection_t *m_x = nullptr;
