@@ -226,6 +226,13 @@ void X11PickerWindow::mapKeys(xcb_get_keyboard_mapping_cookie_t cookie)
         m_keys[static_cast<std::size_t>(first + i)] = inputOf(keysyms[i * perKey]);
 }
 
+bool X11PickerWindow::stillDown(xcb_keycode_t key) const
+{
+    const ReplyPointer<xcb_query_keymap_reply_t> keymap(
+        xcb_query_keymap_reply(m_x, xcb_query_keymap(m_x), nullptr));
+    return keymap && (keymap->keys[key / 8] & (1 << (key % 8)));
+}
+
 QImage X11PickerWindow::pixels(const ScreenRect &area) const
 {
     QImage image(area.width, area.height, QImage::Format_RGB32);
@@ -345,7 +352,10 @@ bool X11PickerWindow::nativeEventFilter(const QByteArray &eventType, void *messa
             const auto *key = reinterpret_cast<const xcb_key_press_event_t *>(event);
             ours = key->event == m_overlay.get();
             const PickInput input = m_keys[key->detail];
-            if (ours && input != PickInput::Pointer)
+            // X repeats a held key as a release and a press at once, unless the client asked
+            // XKB for presses alone; the release of a key still down is such a repeat's.
+            if (ours && input != PickInput::Pointer
+                && (type == XCB_KEY_PRESS || !stillDown(key->detail)))
                 pick = PickEvent { input, type == XCB_KEY_PRESS, {},
                     (key->state & XCB_MOD_MASK_SHIFT) != 0 };
             break;

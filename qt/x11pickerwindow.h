@@ -71,6 +71,7 @@ private:
     bool readLayout(const xcb_screen_t &screen);
     void mapKeys(xcb_get_keyboard_mapping_cookie_t cookie);
     void putLoupe();
+    bool stillDown(xcb_keycode_t key) const;
 
     xcb_connection_t *m_x = nullptr;
     Sink m_sink;

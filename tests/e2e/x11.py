@@ -96,6 +96,9 @@ XGrabPointer = _declare("XGrabPointer", c_int, c_void_p, Window, c_int, c_uint, 
 XUngrabPointer = _declare("XUngrabPointer", c_int, c_void_p, c_ulong)
 XGrabKeyboard = _declare("XGrabKeyboard", c_int, c_void_p, Window, c_int, c_int, c_int, c_ulong)
 XUngrabKeyboard = _declare("XUngrabKeyboard", c_int, c_void_p, c_ulong)
+XCreateSimpleWindow = _declare("XCreateSimpleWindow", Window, c_void_p, Window, c_int, c_int,
+                                c_uint, c_uint, c_uint, c_ulong, c_ulong)
+XMapWindow = _declare("XMapWindow", c_int, c_void_p, Window)
 XTestFakeKeyEvent = _declare("XTestFakeKeyEvent", c_int, c_void_p, c_uint, c_int, c_ulong,
                              lib=_xtst)
 XTestFakeMotionEvent = _declare("XTestFakeMotionEvent", c_int, c_void_p, c_int, c_int, c_int,
@@ -297,8 +300,17 @@ class Display:
         needs_shift = XKeycodeToKeysym(self._dpy, keycode, 0) != keysym
         return keycode, needs_shift
 
-    def key(self, combination):
-        """Presses and releases a combination such as "alt+h", "Return" or "space"."""
+    def paint(self, x, y, width, height, colour):
+        """Puts a rectangle of colour (red, green, blue) on the screen, above every window."""
+        red, green, blue = colour
+        window = XCreateSimpleWindow(self._dpy, self.root, x, y, width, height, 0, 0,
+                                     red << 16 | green << 8 | blue)
+        XMapWindow(self._dpy, window)
+        XSync(self._dpy, 0)
+
+    def key(self, combination, hold=0.0):
+        """Presses and releases a combination such as "alt+h", "Return" or "space", holding it
+        down for hold seconds, long enough for the key to repeat."""
         names = [{"alt": "Alt_L", "ctrl": "Control_L", "shift": SHIFT}.get(n, n)
                  for n in combination.split("+")]
         codes = []
@@ -309,6 +321,8 @@ class Display:
             codes.append(keycode)
         for code in codes:
             XTestFakeKeyEvent(self._dpy, code, 1, 0)
+        XSync(self._dpy, 0)
+        time.sleep(hold)
         for code in reversed(codes):
             XTestFakeKeyEvent(self._dpy, code, 0, 0)
         XSync(self._dpy, 0)

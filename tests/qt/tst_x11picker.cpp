@@ -75,7 +75,8 @@ private slots:
 void TestX11Picker::pick_data()
 {
     QTest::addColumn<double>("scale");
-    // "@x,y" moves the pointer; a click or a key is pressed and released, "Key-" only released.
+    // "@x,y" moves the pointer; a click or a key is pressed and released, "Key+" only pressed,
+    // "Key-" only released.
     QTest::addColumn<QString>("steps");
     // "x,y" of the pixel picked, or "cancelled" or "refused".
     QTest::addColumn<QString>("outcome");
@@ -90,7 +91,7 @@ void TestX11Picker::pick_data()
         { "edge step", "@1278,1022 Right Right Down Down Return", "1279,1023" },
         { "Shift step at the edge", "@3,15 Shift+Left Shift+Up Return", "0,5" },
         { "arrow then click", "@500,400 Right Down Down click", "501,402" },
-        { "held Return", "@7,9 Return+ Return+ Return+ Return-", "7,9" },
+        { "held Return", "@7,9 Return+ Return+ Right Return+ Return-", "8,9" },
         { "Return up unseen, then Escape", "@7,9 Return- Escape", "cancelled" },
         { "right click", "@60,30 Right rightclick", "cancelled" },
         { "grab refused", "nograb", "refused" },
