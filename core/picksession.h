@@ -4,7 +4,17 @@
 
 // What the user does during a pick, each given as a press or a release; the front end maps its
 // own buttons and keys to these.
-enum class PickInput { Pointer, AimButton, CancelButton, PickKey, CancelKey, Left, Right, Up, Down };
+enum class PickInput {
+    Pointer,
+    AimButton,
+    CancelButton,
+    PickKey,
+    CancelKey,
+    Left,
+    Right,
+    Up,
+    Down
+};
 
 struct PickEvent
 {

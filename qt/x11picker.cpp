@@ -169,8 +169,8 @@ QImage X11Picker::loupe() const
     painter.setFont(font);
     painter.setPen(Qt::white);
     painter.drawText(QRect(0, side, side, image.height() - side), Qt::AlignCenter,
-        QString::fromStdString(formatColour(value, Notation::Number) + '\n'
-            + formatColour(value, Notation::Html)));
+        QString::fromStdString(
+            formatColour(value, Notation::Number) + '\n' + formatColour(value, Notation::Html)));
     painter.setPen(Qt::gray);
     painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
     return image;

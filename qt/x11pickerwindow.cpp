@@ -124,8 +124,8 @@ bool X11PickerWindow::freeze(const xcb_screen_t &screen, QString &reason)
     }
     // Asked at once, answered in one round trip.
     const xcb_setup_t *setup = xcb_get_setup(m_x);
-    const auto keyboard = xcb_get_keyboard_mapping(
-        m_x, setup->min_keycode, static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1));
+    const auto keyboard = xcb_get_keyboard_mapping(m_x, setup->min_keycode,
+        static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1));
     const auto pidAtom = xcb_intern_atom(m_x, false, 11, "_NET_WM_PID");
     // The setup's size is the one at connecting; RandR may have changed it since.
     const ReplyPointer<xcb_get_geometry_reply_t> geometry(
@@ -151,23 +151,22 @@ bool X11PickerWindow::freeze(const xcb_screen_t &screen, QString &reason)
     m_frozen.reset(m_x, frozen);
     m_gc.reset(m_x, xcb_generate_id(m_x));
     const std::uint32_t gcValues[] = { XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS, 0 };
-    xcb_create_gc(m_x, m_gc.get(), m_root, XCB_GC_SUBWINDOW_MODE | XCB_GC_GRAPHICS_EXPOSURES,
-        gcValues);
+    xcb_create_gc(
+        m_x, m_gc.get(), m_root, XCB_GC_SUBWINDOW_MODE | XCB_GC_GRAPHICS_EXPOSURES, gcValues);
     xcb_copy_area(m_x, m_root, frozen, m_gc.get(), 0, 0, 0, 0, geometry->width, geometry->height);
 
     const xcb_font_t font = xcb_generate_id(m_x);
     xcb_open_font(m_x, font, 6, "cursor");
     m_cursor.reset(m_x, xcb_generate_id(m_x));
-    xcb_create_glyph_cursor(m_x, m_cursor.get(), font, font, Crosshair, Crosshair + 1, 0, 0, 0,
-        0xFFFF, 0xFFFF, 0xFFFF);
+    xcb_create_glyph_cursor(
+        m_x, m_cursor.get(), font, font, Crosshair, Crosshair + 1, 0, 0, 0, 0xFFFF, 0xFFFF, 0xFFFF);
     xcb_close_font(m_x, font);
 
     m_overlay.reset(m_x, xcb_generate_id(m_x));
     const std::uint32_t values[] = { frozen, true,
         XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE | PointerEvents, m_cursor.get() };
-    xcb_create_window(m_x, XCB_COPY_FROM_PARENT, m_overlay.get(), m_root, 0, 0,
-        geometry->width, geometry->height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-        XCB_COPY_FROM_PARENT,
+    xcb_create_window(m_x, XCB_COPY_FROM_PARENT, m_overlay.get(), m_root, 0, 0, geometry->width,
+        geometry->height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
         XCB_CW_BACK_PIXMAP | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values);
     // Tells tools whose window covers the screen.
     if (pid && pid->atom != XCB_ATOM_NONE) {
@@ -221,7 +220,8 @@ void X11PickerWindow::mapKeys(xcb_get_keyboard_mapping_cookie_t cookie)
         return;
     const xcb_keysym_t *keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
     const int perKey = mapping->keysyms_per_keycode;
-    const int known = std::min(count, xcb_get_keyboard_mapping_keysyms_length(mapping.get()) / perKey);
+    const int known
+        = std::min(count, xcb_get_keyboard_mapping_keysyms_length(mapping.get()) / perKey);
     for (int i = 0; i < known; ++i)
         m_keys[static_cast<std::size_t>(first + i)] = inputOf(keysyms[i * perKey]);
 }
@@ -240,8 +240,7 @@ QImage X11PickerWindow::pixels(const ScreenRect &area) const
     const ReplyPointer<xcb_get_image_reply_t> reply(xcb_get_image_reply(m_x,
         xcb_get_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, m_frozen.get(),
             static_cast<std::int16_t>(area.x), static_cast<std::int16_t>(area.y),
-            static_cast<std::uint16_t>(area.width), static_cast<std::uint16_t>(area.height),
-            ~0u),
+            static_cast<std::uint16_t>(area.width), static_cast<std::uint16_t>(area.height), ~0u),
         nullptr));
     if (!reply || xcb_get_image_data_length(reply.get()) < area.width * area.height * 4)
         return image;
@@ -272,8 +271,8 @@ void X11PickerWindow::showLoupe(ScreenPoint at, const QImage &loupe)
             0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, values);
         xcb_map_window(m_x, m_loupe.get());
     } else {
-        const std::uint32_t position[] = { static_cast<std::uint32_t>(at.x),
-            static_cast<std::uint32_t>(at.y) };
+        const std::uint32_t position[]
+            = { static_cast<std::uint32_t>(at.x), static_cast<std::uint32_t>(at.y) };
         xcb_configure_window(
             m_x, m_loupe.get(), XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
     }
@@ -299,8 +298,7 @@ void X11PickerWindow::putLoupe()
         for (int y = 0; y < count; ++y) {
             const auto *line = reinterpret_cast<const QRgb *>(m_loupeImage.constScanLine(top + y));
             for (int x = 0; x < width; ++x) {
-                std::uint32_t value = m_layout.unused
-                    | std::uint32_t(qRed(line[x])) << m_layout.red
+                std::uint32_t value = m_layout.unused | std::uint32_t(qRed(line[x])) << m_layout.red
                     | std::uint32_t(qGreen(line[x])) << m_layout.green
                     | std::uint32_t(qBlue(line[x])) << m_layout.blue;
                 strip[static_cast<std::size_t>(y) * width + x]
@@ -326,8 +324,8 @@ bool X11PickerWindow::grab()
 {
     const auto pointer = xcb_grab_pointer(m_x, false, m_overlay.get(), PointerEvents,
         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, m_cursor.get(), XCB_CURRENT_TIME);
-    const auto keyboard = xcb_grab_keyboard(m_x, false, m_overlay.get(), XCB_CURRENT_TIME,
-        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    const auto keyboard = xcb_grab_keyboard(
+        m_x, false, m_overlay.get(), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     const ReplyPointer<xcb_grab_pointer_reply_t> pointerReply(
         xcb_grab_pointer_reply(m_x, pointer, nullptr));
     const ReplyPointer<xcb_grab_keyboard_reply_t> keyboardReply(

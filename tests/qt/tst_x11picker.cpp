@@ -148,9 +148,9 @@ void TestX11Picker::pick()
     QVERIFY(!seen.readOutside);
     if (!refused.isEmpty())
         QVERIFY(refused.first().first().toString().startsWith(QLatin1String("Geen schermkleur: ")));
-    QCOMPARE(refused.isEmpty() ? cancelled.isEmpty() ? QStringLiteral("picked")
-                                                     : QStringLiteral("cancelled")
-                               : QStringLiteral("refused"),
+    QCOMPARE(refused.isEmpty()
+            ? cancelled.isEmpty() ? QStringLiteral("picked") : QStringLiteral("cancelled")
+            : QStringLiteral("refused"),
         outcome.contains(u',') ? QStringLiteral("picked") : outcome);
     if (picked.isEmpty())
         return;
