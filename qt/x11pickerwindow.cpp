@@ -78,7 +78,7 @@ std::unique_ptr<FrozenScreen> X11PickerWindow::open(Sink sink, QString &reason)
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t *const x = x11 ? x11->connection() : nullptr;
     if (!x) {
-        reason = QStringLiteral("geen X11");
+        reason = QStringLiteral("geen X11-scherm");
         return nullptr;
     }
     std::unique_ptr<X11PickerWindow> window(new X11PickerWindow(x, std::move(sink)));
