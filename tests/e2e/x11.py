@@ -308,9 +308,13 @@ class Display:
         XMapWindow(self._dpy, window)
         XSync(self._dpy, 0)
 
-    def key(self, combination, hold=0.0):
-        """Presses and releases a combination such as "alt+h", "Return" or "space", holding it
-        down for hold seconds, long enough for the key to repeat."""
+    def key_down(self, name, down=True):
+        """Presses a single key such as "Return", or releases it with down=False."""
+        XTestFakeKeyEvent(self._dpy, self._keycode(name)[0], int(down), 0)
+        XSync(self._dpy, 0)
+
+    def key(self, combination):
+        """Presses and releases a combination such as "alt+h", "Return" or "space"."""
         names = [{"alt": "Alt_L", "ctrl": "Control_L", "shift": SHIFT}.get(n, n)
                  for n in combination.split("+")]
         codes = []
@@ -321,8 +325,6 @@ class Display:
             codes.append(keycode)
         for code in codes:
             XTestFakeKeyEvent(self._dpy, code, 1, 0)
-        XSync(self._dpy, 0)
-        time.sleep(hold)
         for code in reversed(codes):
             XTestFakeKeyEvent(self._dpy, code, 0, 0)
         XSync(self._dpy, 0)
