@@ -63,7 +63,8 @@ void X11Picker::start()
     QString why;
     m_screen = m_open([this](const PickEvent &event) { handle(event); }, why);
     if (!m_screen) {
-        emit refused(reason(why));
+        emit refused(
+            reason(why.isEmpty() ? QStringLiteral("het scherm kon niet worden gelezen") : why));
         return;
     }
     m_session.emplace(m_screen->rect(), m_screen->pointer());
