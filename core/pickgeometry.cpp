@@ -17,16 +17,6 @@ int along(int cursor, int size, int first, int length, int gap)
     return std::clamp(start, first, last);
 }
 
-// A position that arrived as whole device pixels comes back through a division by the scale
-// and a multiplication with it a hair below the whole number; that hair is no other pixel.
-int deviceCoordinate(double logical, double scale, int length)
-{
-    const double device = std::floor(logical * scale + 1e-6);
-    if (!(device >= 0))
-        return 0;
-    return device >= length ? length - 1 : static_cast<int>(device);
-}
-
 } // namespace
 
 std::optional<int> PickGeometry::componentFromUnit(double value)
@@ -51,11 +41,6 @@ ScreenPoint PickGeometry::loupePosition(
 {
     return { along(cursor.x, width, screen.x, screen.width, gap),
         along(cursor.y, height, screen.y, screen.height, gap) };
-}
-
-ScreenPoint PickGeometry::devicePixelAt(double x, double y, double scale, int width, int height)
-{
-    return { deviceCoordinate(x, scale, width), deviceCoordinate(y, scale, height) };
 }
 
 ScreenPoint PickGeometry::moved(ScreenPoint point, int dx, int dy, const ScreenRect &screen)

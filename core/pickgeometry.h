@@ -46,10 +46,6 @@ public:
     static ScreenPoint loupePosition(
         ScreenPoint cursor, int width, int height, const ScreenRect &screen, int gap);
 
-    // The device pixel under a point given in logical units from the screen's top left, at
-    // scale device pixels to the unit; never outside the screen's width × height.
-    static ScreenPoint devicePixelAt(double x, double y, double scale, int width, int height);
-
     // A step of the arrow keys from point, kept on the screen.
     static ScreenPoint moved(ScreenPoint point, int dx, int dy, const ScreenRect &screen);
 };

@@ -1,8 +1,8 @@
 #include "qt/screenpickerfactory.h"
 
 #include "qt/fallbackpicker.h"
-#include "qt/overlaypicker.h"
 #include "qt/portalpicker.h"
+#include "qt/x11picker.h"
 
 #include <QGuiApplication>
 
@@ -14,6 +14,6 @@ ScreenColourPicker *createScreenPicker(QObject *parent)
     // On X11 the desktop's own picker is the one its users know, where it offers one; Qt's own
     // switch for its portals turns that off.
     if (!qEnvironmentVariableIsSet("QT_NO_XDG_DESKTOP_PORTAL"))
-        return new FallbackPicker(new PortalPicker, new OverlayPicker, parent);
-    return new OverlayPicker({}, parent);
+        return new FallbackPicker(new PortalPicker, new X11Picker, parent);
+    return new X11Picker({}, parent);
 }

@@ -13,8 +13,6 @@ private slots:
     void componentFromUnit();
     void loupePosition_data();
     void loupePosition();
-    void devicePixelAt_data();
-    void devicePixelAt();
 };
 
 void TestPickGeometry::componentFromUnit()
@@ -89,31 +87,6 @@ void TestPickGeometry::loupePosition()
         QVERIFY(screen.contains(at));
         QVERIFY(screen.contains({ at.x + 99, at.y + 79 }));
     }
-}
-
-void TestPickGeometry::devicePixelAt_data()
-{
-    QTest::addColumn<double>("scale");
-    for (const double scale : { 1.0, 1.25, 1.5, 2.0, 3.0 })
-        QTest::newRow(qPrintable(QString::number(scale))) << scale;
-}
-
-void TestPickGeometry::devicePixelAt()
-{
-    QFETCH(double, scale);
-    const int width = 1280, height = 1024;
-    // Each device pixel of a row, as it comes back from logical units.
-    for (int device = 0; device < width; ++device) {
-        const double logical = device / scale;
-        QCOMPARE(PickGeometry::devicePixelAt(logical, logical, scale, width, height).x, device);
-    }
-    // Within a logical unit at scale 2, the half that lies on the second device pixel.
-    if (scale == 2.0)
-        QCOMPARE(PickGeometry::devicePixelAt(10.75, 0, scale, width, height).x, 21);
-    // Past an edge, the outermost pixel.
-    QCOMPARE(PickGeometry::devicePixelAt(-3, -0.5, scale, width, height), (ScreenPoint { 0, 0 }));
-    QCOMPARE(PickGeometry::devicePixelAt(width, height, scale, width, height),
-        (ScreenPoint { width - 1, height - 1 }));
 }
 
 Q_DECLARE_METATYPE(ScreenPoint)

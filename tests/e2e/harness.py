@@ -57,8 +57,9 @@ signal.signal(signal.SIGTERM, _raise_on_term)
 class Session:
     """An Xvfb at 96 dpi without a window manager, and a connection to it."""
 
-    def __init__(self, screens=("1024x768x24",)):
+    def __init__(self, screens=("1024x768x24",), variables=None):
         self._screens = screens
+        self._variables = variables or {}
         self.directory = tempfile.mkdtemp(prefix="tintenwijzer-e2e-")
         self._apps = []
         self._xvfb = None
@@ -118,6 +119,7 @@ class Session:
         # The program's own screen picker, not a desktop portal the machine may happen to run.
         env.update(DISPLAY=self.name, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime,
                    LC_ALL="C.UTF-8", QT_NO_XDG_DESKTOP_PORTAL="1")
+        env.update(self._variables)
         return env
 
     def xdotool(self, *arguments):

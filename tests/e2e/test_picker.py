@@ -2,7 +2,10 @@
 
 import os
 import subprocess
+import time
 import unittest
+
+import x11
 
 from harness import STEP_TIMEOUT, Session, binary
 
@@ -97,6 +100,72 @@ class Picker(unittest.TestCase):
         # Nothing was picked: not the start colour's number either.
         self.assertEqual(self.ended(app), (1, ""))
 
+    def test_a_grab_held_elsewhere_refuses_the_pick(self):
+        app = self.session.start([binary(), "--print"])
+        main = app.main_window()
+        x = self.session.x
+        x11.XGrabPointer(x._dpy, x.root, 0, 0, 1, 1, 0, 0, 0)
+        x.key("ctrl+shift+c")
+
+        # The refusal's tip, and the picker gone: no window of the program covers the screen.
+        def shown():
+            sizes = [x.attributes(w).width for w in x.windows_of(app.pid) if w != main]
+            return sizes and max(sizes) < 1024
+        x.wait_until(lambda: app.running() and shown(), STEP_TIMEOUT, "refusal alone")
+        x11.XUngrabPointer(x._dpy, 0)
+        self.assertEqual(self.finish(app, main), "16777215\n")
+
+
+class ScaledPicker(unittest.TestCase):
+    """At twice the scale, on two monitors side by side: each device pixel, as X counts them."""
+
+    def setUp(self):
+        self.session = Session(("2560x1024x24",), {"QT_SCALE_FACTOR": "2"})
+        self.addCleanup(self.session.close)
+        env = self.session.environment()
+        for name, geometry in (("LEFT", "1280/338x1024/270+0+0"),
+                               ("RIGHT", "1280/338x1024/270+1280+0")):
+            subprocess.run(["xrandr", "--setmonitor", name, geometry, "none"], env=env, check=True)
+        subprocess.run(["xsetroot", "-solid", ROOT_COLOUR], env=env, check=True)
+        self.app = self.session.start([binary(), "--print"])
+        self.main = self.app.main_window()
+
+    def pick(self, point, how):
+        x = self.session.x
+        x.move(*point)
+        x.key("ctrl+shift+c")
+        x.wait_until(lambda: self.app.running() and x.grabbed(), STEP_TIMEOUT, "picker's grab")
+        if how == "click":
+            x.click(*point)
+        elif how:
+            x.key(how)
+
+    def test_corners_of_both_monitors_and_odd_pixels(self):
+        corners = [(x, y) for x in (0, 1279, 1280, 2559) for y in (0, 1023)]
+        points = corners + [(1001, 801), (2001, 1001)]
+        x = self.session.x
+        for number, point in enumerate(points):
+            # A colour of its own, so that a neighbour's would show.
+            colour = (20 * number, 255 - 20 * number, 77)
+            x.paint(*point, 1, 1, colour)
+            with self.subTest(point=point):
+                self.pick(point, "click" if number % 2 else "Return")
+                x.wait_until(lambda: not x.grabbed(), STEP_TIMEOUT, "grab released")
+                self.app.wait_swatch(self.main, colour)
+
+    def test_held_return_reaches_nothing_after_the_pick(self):
+        x = self.session.x
+        self.pick((700, 500), None)
+        x.key_down("Return")
+        time.sleep(0.3)
+        # As a window manager gives the keyboard back to the window below a picker that went.
+        x.focus(self.main)
+        # Past the keyboard's delay before it repeats.
+        time.sleep(0.6)
+        x.key_down("Return", False)
+        self.app.wait_swatch(self.main, (0x12, 0x34, 0x56))
+        time.sleep(0.3)
+        self.assertTrue(self.app.running() and x.viewable(self.main))
 
 if __name__ == "__main__":
     unittest.main()

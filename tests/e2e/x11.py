@@ -96,6 +96,9 @@ XGrabPointer = _declare("XGrabPointer", c_int, c_void_p, Window, c_int, c_uint, 
 XUngrabPointer = _declare("XUngrabPointer", c_int, c_void_p, c_ulong)
 XGrabKeyboard = _declare("XGrabKeyboard", c_int, c_void_p, Window, c_int, c_int, c_int, c_ulong)
 XUngrabKeyboard = _declare("XUngrabKeyboard", c_int, c_void_p, c_ulong)
+XCreateSimpleWindow = _declare("XCreateSimpleWindow", Window, c_void_p, Window, c_int, c_int,
+                                c_uint, c_uint, c_uint, c_ulong, c_ulong)
+XMapWindow = _declare("XMapWindow", c_int, c_void_p, Window)
 XTestFakeKeyEvent = _declare("XTestFakeKeyEvent", c_int, c_void_p, c_uint, c_int, c_ulong,
                              lib=_xtst)
 XTestFakeMotionEvent = _declare("XTestFakeMotionEvent", c_int, c_void_p, c_int, c_int, c_int,
@@ -296,6 +299,19 @@ class Display:
             raise ValueError(f"no key for {keysym_name}")
         needs_shift = XKeycodeToKeysym(self._dpy, keycode, 0) != keysym
         return keycode, needs_shift
+
+    def paint(self, x, y, width, height, colour):
+        """Puts a rectangle of colour (red, green, blue) on the screen, above every window."""
+        red, green, blue = colour
+        window = XCreateSimpleWindow(self._dpy, self.root, x, y, width, height, 0, 0,
+                                     red << 16 | green << 8 | blue)
+        XMapWindow(self._dpy, window)
+        XSync(self._dpy, 0)
+
+    def key_down(self, name, down=True):
+        """Presses a single key such as "Return", or releases it with down=False."""
+        XTestFakeKeyEvent(self._dpy, self._keycode(name)[0], int(down), 0)
+        XSync(self._dpy, 0)
 
     def key(self, combination):
         """Presses and releases a combination such as "alt+h", "Return" or "space"."""

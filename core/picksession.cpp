@@ -1,0 +1,78 @@
+#include "core/picksession.h"
+
+namespace {
+
+unsigned bit(PickInput input)
+{
+    return 1u << static_cast<unsigned>(input);
+}
+
+} // namespace
+
+PickSession::PickSession(const ScreenRect &screen, ScreenPoint pointer)
+    : m_screen(screen)
+    , m_pixel(PickGeometry::moved(pointer, 0, 0, screen))
+{ }
+
+PickSession::Result PickSession::handle(const PickEvent &event)
+{
+    if (m_over)
+        return Result::None;
+    const int step = event.shift ? 10 : 1;
+    if (!event.pressed)
+        return release(event);
+    switch (event.input) {
+    case PickInput::Pointer:
+        return moveTo(event.at, Result::Moved);
+    case PickInput::AimButton:
+        m_down |= bit(event.input);
+        return moveTo(event.at, Result::Moved);
+    case PickInput::CancelButton:
+    case PickInput::PickKey:
+    case PickInput::CancelKey:
+        m_down |= bit(event.input);
+        return Result::None;
+    case PickInput::Left:
+        return moveTo({ m_pixel.x - step, m_pixel.y }, Result::Stepped);
+    case PickInput::Right:
+        return moveTo({ m_pixel.x + step, m_pixel.y }, Result::Stepped);
+    case PickInput::Up:
+        return moveTo({ m_pixel.x, m_pixel.y - step }, Result::Stepped);
+    case PickInput::Down:
+        return moveTo({ m_pixel.x, m_pixel.y + step }, Result::Stepped);
+    }
+    return Result::None;
+}
+
+PickSession::Result PickSession::moveTo(ScreenPoint point, Result result)
+{
+    const ScreenPoint pixel = PickGeometry::moved(point, 0, 0, m_screen);
+    if (pixel == m_pixel)
+        return Result::None;
+    m_pixel = pixel;
+    return result;
+}
+
+PickSession::Result PickSession::release(const PickEvent &event)
+{
+    const PickInput input = event.input;
+    if (input == PickInput::Pointer || !(m_down & bit(input)))
+        return Result::None;
+    m_down &= ~bit(input);
+    switch (input) {
+    case PickInput::AimButton:
+        // Where the button came up, whatever motion went unreported on the way.
+        m_pixel = PickGeometry::moved(event.at, 0, 0, m_screen);
+        m_over = true;
+        return Result::Picked;
+    case PickInput::PickKey:
+        m_over = true;
+        return Result::Picked;
+    case PickInput::CancelButton:
+    case PickInput::CancelKey:
+        m_over = true;
+        return Result::Cancelled;
+    default:
+        return Result::None;
+    }
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "core/pickgeometry.h"
+
+// What the user does during a pick, each given as a press or a release; the front end maps its
+// own buttons and keys to these.
+enum class PickInput {
+    Pointer,
+    AimButton,
+    CancelButton,
+    PickKey,
+    CancelKey,
+    Left,
+    Right,
+    Up,
+    Down
+};
+
+struct PickEvent
+{
+    PickInput input = PickInput::Pointer;
+    // Ignored for a pointer move.
+    bool pressed = true;
+    // In device pixels on the screen, for the pointer and the buttons.
+    ScreenPoint at;
+    // Arrow keys step ten pixels with Shift held.
+    bool shift = false;
+};
+
+// One pick from the frozen screen, in device pixels from start to end: which pixel is framed,
+// and when the pick ends. A button or a key acts on its release, and only where its press came
+// during the pick, so that neither half of it reaches a window once the pick is over.
+class PickSession
+{
+public:
+    enum class Result { None, Moved, Stepped, Picked, Cancelled };
+
+    PickSession(const ScreenRect &screen, ScreenPoint pointer);
+
+    // Moved: the framed pixel changed; Stepped: an arrow key moved it, and the pointer should
+    // follow. Picked and Cancelled come once; after them every event gives None.
+    Result handle(const PickEvent &event);
+
+    ScreenPoint pixel() const { return m_pixel; }
+    bool over() const { return m_over; }
+
+private:
+    Result moveTo(ScreenPoint point, Result result);
+    Result release(const PickEvent &event);
+
+    ScreenRect m_screen;
+    ScreenPoint m_pixel;
+    // Bit per PickInput whose press came during the pick and whose release has not.
+    unsigned m_down = 0;
+    bool m_over = false;
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/picksession.h"
+
+#include <QImage>
+
+#include <functional>
+
+// The screen as it was when a pick began, shown over the real one, with the loupe on top and
+// the pointer and the keyboard taken. Everything in device pixels; Qt's scale only sizes the
+// loupe.
+class FrozenScreen
+{
+public:
+    // Where the user's buttons, keys and pointer moves go, already in device pixels.
+    using Sink = std::function<void(const PickEvent &)>;
+
+    FrozenScreen() = default;
+    FrozenScreen(const FrozenScreen &) = delete;
+    FrozenScreen &operator=(const FrozenScreen &) = delete;
+    virtual ~FrozenScreen() = default;
+
+    virtual ScreenRect rect() const = 0;
+    virtual ScreenPoint pointer() const = 0;
+    // Device pixels to a pixel at 96 dpi, for the loupe's size.
+    virtual double scale() const = 0;
+    // An area inside rect(), in Format_RGB32.
+    virtual QImage pixels(const ScreenRect &area) const = 0;
+    virtual void showLoupe(ScreenPoint at, const QImage &loupe) = 0;
+    virtual void warpPointer(ScreenPoint to) = 0;
+    // Takes the pointer and the keyboard; false where another program holds either.
+    virtual bool grab() = 0;
+};

@@ -1,0 +1,201 @@
+#include "qt/x11picker.h"
+
+#include "core/colournotation.h"
+#include "qt/handlerguard.h"
+#include "qt/qtcolour.h"
+#include "qt/x11pickerwindow.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int Cells = 11; // odd, so that one cell is the centre
+// At 96 dpi, multiplied by the scale.
+constexpr int CellSize = 10;
+constexpr int CaptionHeight = 34;
+constexpr int FontSize = 12;
+constexpr int Gap = 16;
+
+// A window mapped a moment ago, or another program's grab about to end, may refuse the first
+// try: a few more, over some 200 ms, before the pick is refused.
+constexpr int GrabTries = 6;
+constexpr int GrabRetryMs = 40;
+
+QString reason(const QString &why)
+{
+    return QStringLiteral("Geen schermkleur: ") + why;
+}
+
+int scaled(int pixels, double scale)
+{
+    return std::max(1, qRound(pixels * scale));
+}
+
+} // namespace
+
+X11Picker::X11Picker(Open open, QObject *parent)
+    : ScreenColourPicker(parent)
+    , m_open(open ? std::move(open) : Open(&X11PickerWindow::open))
+{
+    // The frozen copy no longer matches a screen that came, went or changed size.
+    connect(qApp, &QGuiApplication::screenAdded, this, [this](QScreen *screen) {
+        watch(screen);
+        cancel();
+    });
+    connect(qApp, &QGuiApplication::screenRemoved, this, &X11Picker::cancel);
+    for (QScreen *screen : QGuiApplication::screens())
+        watch(screen);
+    m_grabRetry.setSingleShot(true);
+    m_grabRetry.setInterval(GrabRetryMs);
+    connect(&m_grabRetry, &QTimer::timeout, this, [this] { guarded([this] { tryGrab(); }); });
+}
+
+X11Picker::~X11Picker() = default;
+
+void X11Picker::start()
+{
+    if (isActive())
+        return;
+    QString why;
+    m_screen = m_open([this](const PickEvent &event) { handle(event); }, why);
+    if (!m_screen) {
+        emit refused(
+            reason(why.isEmpty() ? QStringLiteral("het scherm kon niet worden gelezen") : why));
+        return;
+    }
+    m_session.emplace(m_screen->rect(), m_screen->pointer());
+    showLoupe();
+    m_grabTries = 0;
+    tryGrab();
+}
+
+bool X11Picker::isActive() const
+{
+    return m_screen != nullptr;
+}
+
+// The screen may call this from its own event handling, and ends with the pick: nothing of it
+// is touched once the pick is over.
+void X11Picker::handle(const PickEvent &event)
+{
+    if (!m_session)
+        return;
+    switch (m_session->handle(event)) {
+    case PickSession::Result::None:
+        return;
+    case PickSession::Result::Moved:
+        return showLoupe();
+    case PickSession::Result::Stepped:
+        showLoupe();
+        // The hot spot follows, so that a click afterwards picks the same pixel.
+        return m_screen->warpPointer(m_session->pixel());
+    case PickSession::Result::Picked: {
+        const ColourValue value = colourAt(m_session->pixel());
+        end();
+        emit picked(value);
+        return;
+    }
+    case PickSession::Result::Cancelled:
+        end();
+        emit cancelled();
+        return;
+    }
+}
+
+void X11Picker::watch(QScreen *screen)
+{
+    connect(screen, &QScreen::geometryChanged, this, &X11Picker::cancel);
+}
+
+void X11Picker::tryGrab()
+{
+    if (!m_screen || m_screen->grab())
+        return;
+    if (++m_grabTries < GrabTries)
+        return m_grabRetry.start();
+    end();
+    emit refused(reason(QStringLiteral("een ander programma houdt muis of toetsenbord vast")));
+}
+
+void X11Picker::showLoupe()
+{
+    const QImage image = loupe();
+    const ScreenPoint at = PickGeometry::loupePosition(m_session->pixel(), image.width(),
+        image.height(), m_screen->rect(), scaled(Gap, m_screen->scale()));
+    m_screen->showLoupe(at, image);
+}
+
+// Drawn in device pixels, each cell the same whole number of them.
+QImage X11Picker::loupe() const
+{
+    const double scale = m_screen->scale();
+    const int cell = scaled(CellSize, scale);
+    const int side = Cells * cell;
+    QImage image(side, side + scaled(CaptionHeight, scale), QImage::Format_RGB32);
+    image.fill(Qt::black);
+
+    const ScreenPoint pixel = m_session->pixel();
+    const int half = Cells / 2;
+    const ScreenRect screen = m_screen->rect();
+    const int left = std::max(pixel.x - half, screen.x);
+    const int top = std::max(pixel.y - half, screen.y);
+    const int right = std::min(pixel.x + half, screen.right());
+    const int bottom = std::min(pixel.y + half, screen.bottom());
+    const QImage grid = m_screen->pixels({ left, top, right - left + 1, bottom - top + 1 });
+
+    QPainter painter(&image);
+    for (int row = 0; row < Cells; ++row) {
+        for (int column = 0; column < Cells; ++column) {
+            const int x = pixel.x - half + column;
+            const int y = pixel.y - half + row;
+            const bool inside = x >= left && x <= right && y >= top && y <= bottom;
+            painter.fillRect(column * cell, row * cell, cell, cell,
+                inside ? QColor(grid.pixel(x - left, y - top)) : QColor(Qt::darkGray));
+        }
+    }
+    // Black and white, so that the frame shows on every colour.
+    const QRect centre(half * cell, half * cell, cell, cell);
+    painter.setPen(Qt::white);
+    painter.drawRect(centre.adjusted(-1, -1, 0, 0));
+    painter.setPen(Qt::black);
+    painter.drawRect(centre.adjusted(-2, -2, 1, 1));
+
+    const ColourValue value = colourValue(QColor(grid.pixel(pixel.x - left, pixel.y - top)));
+    QFont font = QGuiApplication::font();
+    font.setPixelSize(scaled(FontSize, scale));
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRect(0, side, side, image.height() - side), Qt::AlignCenter,
+        QString::fromStdString(
+            formatColour(value, Notation::Number) + '\n' + formatColour(value, Notation::Html)));
+    painter.setPen(Qt::gray);
+    painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
+    return image;
+}
+
+ColourValue X11Picker::colourAt(ScreenPoint pixel) const
+{
+    return colourValue(QColor(m_screen->pixels({ pixel.x, pixel.y, 1, 1 }).pixel(0, 0)));
+}
+
+void X11Picker::cancel()
+{
+    guarded([this] {
+        if (!isActive())
+            return;
+        end();
+        emit cancelled();
+    });
+}
+
+// The frozen screen goes at once, in the X server as well: a pick costs no memory after it.
+void X11Picker::end()
+{
+    m_grabRetry.stop();
+    m_session.reset();
+    m_screen.reset();
+}

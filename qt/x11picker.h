@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/picksession.h"
+#include "qt/frozenscreen.h"
+#include "qt/screencolourpicker.h"
+
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QScreen;
+
+// The program's own picker on X11: a frozen copy of the whole X screen, a loupe, and the mouse or
+// the arrow keys to aim with, all in the X server's own device pixels.
+class X11Picker : public ScreenColourPicker
+{
+    Q_OBJECT
+
+public:
+    // Null, with a reason, where the screen cannot be frozen.
+    using Open = std::function<std::unique_ptr<FrozenScreen>(FrozenScreen::Sink, QString &)>;
+
+    // Without an Open of its own the picker freezes the real X screen.
+    explicit X11Picker(Open open = {}, QObject *parent = nullptr);
+    ~X11Picker() override;
+
+    void start() override;
+    bool isActive() const override;
+
+    void handle(const PickEvent &event);
+
+private:
+    void watch(QScreen *screen);
+    void tryGrab();
+    void showLoupe();
+    QImage loupe() const;
+    ColourValue colourAt(ScreenPoint pixel) const;
+    void cancel();
+    void end();
+
+    Open m_open;
+    std::unique_ptr<FrozenScreen> m_screen;
+    std::optional<PickSession> m_session;
+    QTimer m_grabRetry;
+    int m_grabTries = 0;
+};

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "qt/frozenscreen.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QString>
+
+#include <xcb/xcb.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+// An XCB resource that goes with its owner.
+template<xcb_void_cookie_t (*Free)(xcb_connection_t *, std::uint32_t)> class XcbId
+{
+public:
+    XcbId() = default;
+    XcbId(const XcbId &) = delete;
+    XcbId &operator=(const XcbId &) = delete;
+    ~XcbId() { reset(); }
+
+    std::uint32_t get() const { return m_id; }
+    void reset(xcb_connection_t *connection = nullptr, std::uint32_t id = 0)
+    {
+        if (m_id)
+            Free(m_connection, m_id);
+        m_connection = connection;
+        m_id = id;
+    }
+
+private:
+    xcb_connection_t *m_connection = nullptr;
+    std::uint32_t m_id = 0;
+};
+
+// The frozen screen on X11: the root window copied into a pixmap that never leaves the X
+// server, shown as the background of an override-redirect window over the whole root, with the
+// loupe as a child window of it. Reads its events from Qt's own connection.
+class X11PickerWindow : public FrozenScreen, public QAbstractNativeEventFilter
+{
+public:
+    // Null, with a reason, where there is no X11 or its pixels are of a kind not read here.
+    static std::unique_ptr<FrozenScreen> open(Sink sink, QString &reason);
+    ~X11PickerWindow() override;
+
+    ScreenRect rect() const override { return m_rect; }
+    ScreenPoint pointer() const override { return m_pointer; }
+    double scale() const override { return m_scale; }
+    QImage pixels(const ScreenRect &area) const override;
+    void showLoupe(ScreenPoint at, const QImage &loupe) override;
+    void warpPointer(ScreenPoint to) override;
+    bool grab() override;
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+
+private:
+    // How the X server lays out a pixel of 32 bits: a shift per component, and its byte order.
+    struct Layout
+    {
+        int red = 16;
+        int green = 8;
+        int blue = 0;
+        bool swapped = false;
+        // Set in every pixel put: the alpha of a 32-bit visual, ignored in one of 24.
+        std::uint32_t unused = 0;
+    };
+
+    X11PickerWindow(xcb_connection_t *connection, Sink sink);
+    bool freeze(const xcb_screen_t &screen, QString &reason);
+    bool readLayout(const xcb_screen_t &screen);
+    void mapKeys(xcb_get_keyboard_mapping_cookie_t cookie);
+    void putLoupe();
+    bool stillDown(xcb_keycode_t key) const;
+
+    xcb_connection_t *m_x = nullptr;
+    Sink m_sink;
+    xcb_window_t m_root = 0;
+    std::uint8_t m_depth = 0;
+    Layout m_layout;
+    ScreenRect m_rect;
+    ScreenPoint m_pointer;
+    double m_scale = 1;
+    // What each key code means to the pick, or Pointer for nothing.
+    std::array<PickInput, 256> m_keys {};
+    XcbId<xcb_free_cursor> m_cursor;
+    XcbId<xcb_free_pixmap> m_frozen;
+    XcbId<xcb_free_gc> m_gc;
+    XcbId<xcb_destroy_window> m_overlay;
+    XcbId<xcb_destroy_window> m_loupe;
+    QImage m_loupeImage;
+    bool m_grabbed = false;
+};
