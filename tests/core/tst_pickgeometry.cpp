@@ -5,6 +5,16 @@
 #include <cmath>
 #include <limits>
 
+Q_DECLARE_METATYPE(ScreenPoint)
+Q_DECLARE_METATYPE(ScreenRect)
+
+namespace QTest {
+template<> char *toString(const ScreenPoint &point)
+{
+    return qstrdup(qPrintable(QStringLiteral("(%1, %2)").arg(point.x).arg(point.y)));
+}
+} // namespace QTest
+
 class TestPickGeometry : public QObject
 {
     Q_OBJECT
@@ -89,15 +99,6 @@ void TestPickGeometry::loupePosition()
     }
 }
 
-Q_DECLARE_METATYPE(ScreenPoint)
-Q_DECLARE_METATYPE(ScreenRect)
-
-namespace QTest {
-template<> char *toString(const ScreenPoint &point)
-{
-    return qstrdup(qPrintable(QStringLiteral("(%1, %2)").arg(point.x).arg(point.y)));
-}
-} // namespace QTest
 
 QTEST_APPLESS_MAIN(TestPickGeometry)
 #include "tst_pickgeometry.moc"

@@ -61,7 +61,7 @@ def skip_reason():
     probe = os.environ.get("TINTENWIJZER_PROBE_32BIT")
     if not probe:
         return None
-    result = subprocess.run([probe], capture_output=True, text=True, check=False,
+    result = subprocess.run([probe, "--wine"], capture_output=True, text=True, check=False,
                             timeout=BOOT_TIMEOUT)
     if result.returncode == 0:
         return None
