@@ -38,7 +38,7 @@ X11Picker::X11Picker(Open open, QObject *parent)
 {
     // The frozen copy no longer matches a screen that came, went or changed size.
     connect(qApp, &QGuiApplication::screenAdded, this, [this](QScreen *screen) {
-        watch(screen);
+        guarded([this, screen] { watch(screen); });
         cancel();
     });
     connect(qApp, &QGuiApplication::screenRemoved, this, &X11Picker::cancel);
