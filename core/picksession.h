@@ -42,7 +42,6 @@ public:
     Result handle(const PickEvent &event);
 
     ScreenPoint pixel() const { return m_pixel; }
-    bool over() const { return m_over; }
 
 private:
     Result moveTo(ScreenPoint point, Result result);

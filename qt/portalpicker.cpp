@@ -33,11 +33,6 @@ constexpr qint64 PromptMs = 2000;
 
 enum ResponseCode : uint { Success = 0, Cancelled = 1 };
 
-QString reason(const char *why)
-{
-    return QStringLiteral("Geen schermkleur: ") + QString::fromUtf8(why);
-}
-
 QDBusMessage versionQuery()
 {
     QDBusMessage query
@@ -116,7 +111,7 @@ void PortalPicker::start()
     if (!m_bus->isConnected()) {
         // Every answer comes from the event loop, this one too.
         QTimer::singleShot(
-            0, this, [this] { guarded([this] { refuse(reason("geen sessiebus")); }); });
+            0, this, [this] { guarded([this] { refuse(refusal(u"geen sessiebus")); }); });
         return;
     }
     // Not even the first pick waits on the bus: a portal that hangs must not hang the window.
@@ -132,15 +127,15 @@ void PortalPicker::versionRead(QDBusPendingCallWatcher *watcher)
         if (reply.isError()) {
             const QDBusError::ErrorType error = reply.error().type();
             if (error == QDBusError::NoReply || error == QDBusError::Timeout)
-                refuse(reason("de desktopportal antwoordt niet"));
+                refuse(refusal(u"de desktopportal antwoordt niet"));
             else if (error == QDBusError::ServiceUnknown || error == QDBusError::NoServer)
-                refuse(reason("geen desktopportal"));
+                refuse(refusal(u"geen desktopportal"));
             else
-                refuse(reason("de desktopportal kan geen kleur kiezen"));
+                refuse(refusal(u"de desktopportal kan geen kleur kiezen"));
             return;
         }
         if (versionOf(reply.value().variant()) < PickColorVersion) {
-            refuse(reason("de desktopportal kan geen kleur kiezen"));
+            refuse(refusal(u"de desktopportal kan geen kleur kiezen"));
             return;
         }
 
@@ -170,7 +165,7 @@ void PortalPicker::pickColorReturned(QDBusPendingCallWatcher *watcher)
             if (error == QDBusError::NoReply || error == QDBusError::Timeout)
                 giveUp();
             else
-                refuse(reason("de desktopportal weigert"));
+                refuse(refusal(u"de desktopportal weigert"));
             return;
         }
         // Portals older than the handle_token gave a path of their own choosing.
@@ -191,12 +186,12 @@ void PortalPicker::response(uint code, const QVariantMap &results)
             finish();
             emit cancelled();
         } else if (code != Success) {
-            refuse(reason("de desktop brak het kiezen af"));
+            refuse(refusal(u"de desktop brak het kiezen af"));
         } else if (const auto colour = colourOf(results)) {
             finish();
             emit picked(*colour);
         } else {
-            refuse(reason("de desktop gaf geen kleur"));
+            refuse(refusal(u"de desktop gaf geen kleur"));
         }
     });
 }
@@ -211,7 +206,7 @@ void PortalPicker::giveUp()
     }
     finish();
     // The user has waited already: no other picker should open long after.
-    emit refused(reason("de desktop antwoordt niet"), false);
+    emit refused(refusal(u"de desktop antwoordt niet"), false);
 }
 
 void PortalPicker::listenTo(const QString &handle)

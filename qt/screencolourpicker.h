@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringView>
 
 // Takes one colour from anywhere on the screen, without blocking the event loop: the
 // program's own picker over a frozen copy of the screen, or the desktop portal's.
@@ -25,4 +26,12 @@ signals:
     // picker may follow a refusal that came at once, but not one the user has waited for.
     void refused(const QString &reason, bool anotherMayTry = true);
     void cancelled();
+
+protected:
+    // A reason for refused(), worded as every picker words it.
+    static QString refusal(QStringView why)
+    {
+        QString reason = QStringLiteral("Geen schermkleur: ");
+        return reason.append(why);
+    }
 };

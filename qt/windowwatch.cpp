@@ -1,6 +1,7 @@
 #include "qt/windowwatch.h"
 
 #include "qt/handlerguard.h"
+#include "qt/xcbreply.h"
 
 #include <QGuiApplication>
 #include <QTimer>
@@ -9,9 +10,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
 namespace {
 
@@ -20,12 +19,6 @@ namespace {
 constexpr int SettleMilliseconds = 250;
 
 constexpr std::uint32_t IconicState = 3;
-
-struct FreeDeleter
-{
-    void operator()(void *reply) const { std::free(reply); }
-};
-template<typename Reply> using ReplyPointer = std::unique_ptr<Reply, FreeDeleter>;
 
 xcb_connection_t *connection()
 {

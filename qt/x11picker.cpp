@@ -25,11 +25,6 @@ constexpr int Gap = 16;
 constexpr int GrabTries = 6;
 constexpr int GrabRetryMs = 40;
 
-QString reason(const QString &why)
-{
-    return QStringLiteral("Geen schermkleur: ") + why;
-}
-
 int scaled(int pixels, double scale)
 {
     return std::max(1, qRound(pixels * scale));
@@ -43,7 +38,7 @@ X11Picker::X11Picker(Open open, QObject *parent)
 {
     // The frozen copy no longer matches a screen that came, went or changed size.
     connect(qApp, &QGuiApplication::screenAdded, this, [this](QScreen *screen) {
-        watch(screen);
+        guarded([this, screen] { watch(screen); });
         cancel();
     });
     connect(qApp, &QGuiApplication::screenRemoved, this, &X11Picker::cancel);
@@ -64,7 +59,7 @@ void X11Picker::start()
     m_screen = m_open([this](const PickEvent &event) { handle(event); }, why);
     if (!m_screen) {
         emit refused(
-            reason(why.isEmpty() ? QStringLiteral("het scherm kon niet worden gelezen") : why));
+            refusal(why.isEmpty() ? QStringLiteral("het scherm kon niet worden gelezen") : why));
         return;
     }
     m_session.emplace(m_screen->rect(), m_screen->pointer());
@@ -118,7 +113,7 @@ void X11Picker::tryGrab()
     if (++m_grabTries < GrabTries)
         return m_grabRetry.start();
     end();
-    emit refused(reason(QStringLiteral("een ander programma houdt muis of toetsenbord vast")));
+    emit refused(refusal(u"een ander programma houdt muis of toetsenbord vast"));
 }
 
 void X11Picker::showLoupe()

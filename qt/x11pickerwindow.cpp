@@ -1,24 +1,18 @@
 #include "qt/x11pickerwindow.h"
 
 #include "qt/handlerguard.h"
+#include "qt/xcbreply.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
 #include <algorithm>
 #include <bit>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <vector>
 
 namespace {
-
-struct FreeDeleter
-{
-    void operator()(void *reply) const { std::free(reply); }
-};
-template<typename Reply> using ReplyPointer = std::unique_ptr<Reply, FreeDeleter>;
 
 // The cross of X's own cursor font.
 constexpr std::uint16_t Crosshair = 34;

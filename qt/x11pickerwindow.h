@@ -1,6 +1,7 @@
 #pragma once
 
 #include "qt/frozenscreen.h"
+#include "qt/xcbid.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QString>
@@ -10,29 +11,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-
-// An XCB resource that goes with its owner.
-template<xcb_void_cookie_t (*Free)(xcb_connection_t *, std::uint32_t)> class XcbId
-{
-public:
-    XcbId() = default;
-    XcbId(const XcbId &) = delete;
-    XcbId &operator=(const XcbId &) = delete;
-    ~XcbId() { reset(); }
-
-    std::uint32_t get() const { return m_id; }
-    void reset(xcb_connection_t *connection = nullptr, std::uint32_t id = 0)
-    {
-        if (m_id)
-            Free(m_connection, m_id);
-        m_connection = connection;
-        m_id = id;
-    }
-
-private:
-    xcb_connection_t *m_connection = nullptr;
-    std::uint32_t m_id = 0;
-};
 
 // The frozen screen on X11: the root window copied into a pixmap that never leaves the X
 // server, shown as the background of an override-redirect window over the whole root, with the

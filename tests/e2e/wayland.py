@@ -269,14 +269,6 @@ class Session:
                                 timeout=STEP_TIMEOUT, check=True)
         return tuple(result.stdout[-3:])
 
-    def close_window(self, pid):
-        """Asks sway to close the windows of a process, as its close button would."""
-        sockets = [n for n in os.listdir(self.runtime) if n.startswith("sway-ipc.")]
-        subprocess.run(self._command(["swaymsg", "-s", os.path.join(self.runtime, sockets[0]),
-                                      f"[pid={pid}] kill"]),
-                       env=self.environment(), capture_output=True, timeout=STEP_TIMEOUT,
-                       check=True)
-
     def wait_until(self, condition, what, timeout=STEP_TIMEOUT):
         return self._wait(condition, what, timeout)
 

@@ -135,8 +135,9 @@ void TestX11Picker::pick()
             send(PickInput::Pointer, true);
         } else if (step == QLatin1String("start")) {
             picker.start();
-        } else if (keys.contains(step.remove(QLatin1String("Shift+")))) {
-            send(keys[step], true, steps.contains(QLatin1String("Shift+")));
+        } else if (const bool shift = step.startsWith(QLatin1String("Shift+"));
+                   keys.contains(step.remove(QLatin1String("Shift+")))) {
+            send(keys[step], true, shift);
             send(keys[step], false);
         } else if (keys.contains(step.chopped(1))) {
             send(keys[step.chopped(1)], step.endsWith(u'+'));

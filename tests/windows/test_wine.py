@@ -432,10 +432,10 @@ class UnderWine(unittest.TestCase):
             return
         app.closed(shown)
 
-    def finish_printed(self, app, window, number, scale=1):
+    def finish_printed(self, app, window, number):
         self.x.wait_until(lambda: not app.running() or self.x.viewable(window), STEP_TIMEOUT,
                           "main window back")
-        self.click(window, (scale * AFSLUITEN[0], scale * AFSLUITEN[1]))
+        self.click(window, AFSLUITEN)
         self.assertEqual(app.wait_exit(), 0)
         self.assertEqual(app.output(), number + "\n")
 
