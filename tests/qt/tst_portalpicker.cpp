@@ -5,7 +5,6 @@
 #include <QColorDialog>
 #include <QDBusConnection>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -169,11 +168,10 @@ void TestPortalPicker::answers()
                     : reason + QStringLiteral(", another may try: %1").arg(mayTry));
         });
 
-    QElapsedTimer clock;
-    clock.start();
     picker.start();
-    // Nothing waits on the bus: a portal that does not answer leaves the window live.
-    QVERIFY(clock.elapsed() < 1000);
+    // Nothing waits on the bus: every answer, a portal's silence included, comes from the
+    // event loop, so the window stays live meanwhile.
+    QVERIFY(answers.isEmpty());
     QVERIFY(picker.isActive());
     picker.start();
     // Sooner than the bus's own bound of 25 s: each wait is the picker's.
