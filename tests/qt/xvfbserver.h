@@ -8,7 +8,8 @@
 #include <csignal>
 
 // An X server of the test's own at a given colour depth, gone with the object. -displayfd lets
-// it pick a free display, so that parallel runs never collide.
+// it pick a free display, so that parallel runs never collide. Without -noreset it would reset
+// whenever its last client left, and a program connecting just then would be refused.
 class XvfbServer
 {
 public:
@@ -17,7 +18,7 @@ public:
         m_process.setStandardErrorFile(QProcess::nullDevice());
         m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         m_process.start(QStringLiteral("Xvfb"),
-            QStringLiteral("-displayfd 1 -dpi 96 -nolisten tcp -screen 0 1024x768x%1")
+            QStringLiteral("-displayfd 1 -noreset -dpi 96 -nolisten tcp -screen 0 1024x768x%1")
                 .arg(depth)
                 .split(u' '));
         const QDeadlineTimer deadline(20000);
