@@ -86,12 +86,25 @@ void Announcer::announce(const QString &text)
 #endif
 }
 
+Announcer::~Announcer()
+{
+    QAccessible::removeActivationObserver(this);
+}
+
 void Announcer::announceOnceActive(const QString &text)
 {
-    if (m_window->isActiveWindow())
-        return announce(text);
     m_pending = text;
-    m_window->installEventFilter(this);
+    if (!m_window->isActiveWindow())
+        m_window->installEventFilter(this);
+    if (!QAccessible::isActive())
+        QAccessible::installActivationObserver(this);
+    announcePendingIfReady();
+}
+
+void Announcer::announcePendingIfReady()
+{
+    if (!m_pending.isEmpty() && m_window->isActiveWindow() && QAccessible::isActive())
+        announce(std::exchange(m_pending, {}));
 }
 
 bool Announcer::eventFilter(QObject *watched, QEvent *event)
@@ -101,12 +114,21 @@ bool Announcer::eventFilter(QObject *watched, QEvent *event)
             return;
         m_window->removeEventFilter(this);
         // After the activation itself has been told.
-        QTimer::singleShot(0, this, [this] {
-            guarded([this] {
-                if (!m_pending.isEmpty())
-                    announce(std::exchange(m_pending, {}));
-            });
-        });
+        QTimer::singleShot(0, this, [this] { guarded([this] { announcePendingIfReady(); }); });
     });
     return QObject::eventFilter(watched, event);
+}
+
+void Announcer::accessibilityActiveChanged(bool active)
+{
+    if (!active)
+        return;
+    // Qt says it is active before its link to the screen reader is made, and walks its
+    // observers as it does: the link is there, and the list free, on the next turn.
+    QTimer::singleShot(0, this, [this] {
+        guarded([this] {
+            QAccessible::removeActivationObserver(this);
+            announcePendingIfReady();
+        });
+    });
 }
