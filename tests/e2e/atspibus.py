@@ -66,10 +66,7 @@ class Bus:
     def _start(self):
         socket = os.path.join(self._session.directory, "session-bus")
         session_address = "unix:path=" + socket
-        runtime = os.path.join(self._session.directory, "runtime")
-        os.makedirs(runtime, mode=0o700, exist_ok=True)
-        env = dict(os.environ, DISPLAY=self._session.name, XDG_RUNTIME_DIR=runtime,
-                   DBUS_SESSION_BUS_ADDRESS=session_address)
+        env = dict(self._session.environment(), DBUS_SESSION_BUS_ADDRESS=session_address)
         env.pop("AT_SPI_BUS_ADDRESS", None)
         self._spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile",
                      "--address=" + session_address], env, "session-bus")
@@ -94,9 +91,10 @@ class Bus:
         finally:
             a11y_bus.close()
         # Programs and listeners alike find the accessibility bus through the session bus,
-        # or the launcher's note of it on the X server.
-        self.environment = {"DBUS_SESSION_BUS_ADDRESS": session_address,
-                            "DISPLAY": self._session.name}
+        # or the launcher's note of it on the X server; the listener in this process keeps
+        # to the session's home as well.
+        self.environment = dict(self._session.home_variables, DISPLAY=self._session.name,
+                                DBUS_SESSION_BUS_ADDRESS=session_address)
 
     def close(self):
         # Each leads a process group of its own, which holds whatever it started in turn.

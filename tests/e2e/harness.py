@@ -9,6 +9,7 @@ import sys
 import tempfile
 import time
 
+import privatehome
 import x11
 
 TITLE = "Tintenwijzer"
@@ -61,6 +62,7 @@ class Session:
         self._screens = screens
         self._variables = variables or {}
         self.directory = tempfile.mkdtemp(prefix="tintenwijzer-e2e-")
+        self.home_variables = privatehome.variables(self.directory)
         self._apps = []
         self._xvfb = None
         self.x = None
@@ -113,12 +115,11 @@ class Session:
         env = dict(os.environ)
         env.pop("WAYLAND_DISPLAY", None)
         env.pop("LANGUAGE", None)
-        runtime = os.path.join(self.directory, "runtime")
-        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        env.update(self.home_variables)
         # The colour dialog's mnemonics are the English ones.
         # The program's own screen picker, not a desktop portal the machine may happen to run.
-        env.update(DISPLAY=self.name, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime,
-                   LC_ALL="C.UTF-8", QT_NO_XDG_DESKTOP_PORTAL="1")
+        env.update(DISPLAY=self.name, QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8",
+                   QT_NO_XDG_DESKTOP_PORTAL="1")
         env.update(self._variables)
         return env
 

@@ -12,6 +12,7 @@ import sys
 import tempfile
 import time
 
+import privatehome
 import processgroup
 
 BACKGROUND = (0x12, 0x34, 0x56)
@@ -133,10 +134,9 @@ class Session:
         os.chmod(self.directory, 0o755)
         self._processes = []
         self._logs = []
-        self.runtime = os.path.join(self.directory, "runtime")
-        self.home = os.path.join(self.directory, "home")
-        os.mkdir(self.runtime, 0o700)
-        os.mkdir(self.home, 0o700)
+        self._home_variables = privatehome.variables(self.directory)
+        self.runtime = self._home_variables["XDG_RUNTIME_DIR"]
+        self.home = self._home_variables["HOME"]
         self._user = None
         if os.getuid() == 0:
             self._user = pwd.getpwnam("nobody")
@@ -167,9 +167,9 @@ class Session:
     def environment(self):
         env = {key: value for key, value in os.environ.items()
                if not key.startswith(("XDG_", "DBUS_", "WAYLAND_", "DISPLAY", "QT_"))}
-        env.update(HOME=self.home, XDG_RUNTIME_DIR=self.runtime, XDG_CURRENT_DESKTOP="sway",
-                   XDG_CONFIG_HOME=os.path.join(self.home, ".config"), LC_ALL="C.UTF-8",
-                   WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman")
+        env.update(self._home_variables)
+        env.update(XDG_CURRENT_DESKTOP="sway", LC_ALL="C.UTF-8", WLR_BACKENDS="headless",
+                   WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman")
         env.update(self._extra)
         return env
 
