@@ -14,7 +14,6 @@ import processgroup
 
 LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 REGISTRY = "/usr/libexec/at-spi2-registryd"
-ATTEMPTS = 3
 
 
 class Bus:
@@ -22,18 +21,11 @@ class Bus:
         self._session = session
         self._processes = []
         self.environment = {}
-        # Now and then the launcher ends at start, on a loaded machine; a second start serves.
-        for attempt in range(ATTEMPTS):
-            try:
-                self._start()
-                return
-            except RuntimeError:
-                self.close()
-                if attempt + 1 == ATTEMPTS:
-                    raise RuntimeError(self._log("bus-launcher")) from None
-            except BaseException:
-                self.close()
-                raise
+        try:
+            self._start()
+        except BaseException:
+            self.close()
+            raise
 
     def _log(self, name):
         with open(os.path.join(self._session.directory, name + ".log"), "rb") as log:
@@ -44,7 +36,7 @@ class Bus:
             process = subprocess.Popen(
                 command, env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                 start_new_session=True, preexec_fn=harness._die_with_parent)
-        self._processes.append(process)
+        self._processes.append((process, name))
         return process
 
     def _wait(self, condition, what):
@@ -56,9 +48,13 @@ class Bus:
                     return result
             except dbus.DBusException:
                 pass
-            for process in self._processes:
+            for process, name in self._processes:
                 if process.poll() is not None:
-                    raise RuntimeError(f"{process.args[0]} ended before {what}")
+                    said = self._log(name).strip() or "nothing"
+                    if name == "bus-launcher" and process.returncode == 0:
+                        said += ", as when another launcher holds org.a11y.Bus"
+                    raise RuntimeError(f"{process.args[0]} ended with status "
+                                       f"{process.returncode} before {what}, and said {said}")
             if time.monotonic() > deadline:
                 raise TimeoutError(what)
             time.sleep(0.05)
@@ -70,12 +66,15 @@ class Bus:
         env.pop("AT_SPI_BUS_ADDRESS", None)
         self._spawn(["dbus-daemon", "--session", "--nofork", "--nopidfile",
                      "--address=" + session_address], env, "session-bus")
-        self._wait(lambda: os.path.exists(socket), "the session bus")
-        session_bus = dbus.bus.BusConnection(session_address)
+        # Its socket is there a moment before it listens.
+        session_bus = self._wait(lambda: os.path.exists(socket)
+                                 and dbus.bus.BusConnection(session_address), "the session bus")
         try:
             self._spawn([LAUNCHER, "--launch-immediately"], env, "bus-launcher")
-            launcher = self._wait(lambda: session_bus.get_object("org.a11y.Bus", "/org/a11y/bus"),
-                                  "the bus launcher")
+            # Asked for by name while nobody holds it, the session bus would start a launcher
+            # of its own, and whichever came second would end.
+            self._wait(lambda: session_bus.name_has_owner("org.a11y.Bus"), "the bus launcher")
+            launcher = session_bus.get_object("org.a11y.Bus", "/org/a11y/bus")
             address = self._wait(lambda: launcher.GetAddress(dbus_interface="org.a11y.Bus"),
                                  "the accessibility bus")
             # As a screen reader does when it starts: programs then connect to the bus.
@@ -98,6 +97,6 @@ class Bus:
 
     def close(self):
         # Each leads a process group of its own, which holds whatever it started in turn.
-        for process in reversed(self._processes):
+        for process, _ in reversed(self._processes):
             processgroup.end(process)
         self._processes = []
