@@ -1,7 +1,8 @@
 """A home of its own for a test and whatever it starts: HOME, the XDG folders and the settings
 all lie in a folder that goes with the test, so nothing of the person's own is read or changed.
 
-Run as a program, it runs the command given in a temporary one, removed when the command ends:
+Run as a program, it runs the command given in a temporary one, with a TMPDIR beside it, all
+removed when the command ends:
     privatehome.py COMMAND [ARGUMENT...]"""
 
 import os
@@ -33,7 +34,13 @@ def variables(directory):
 def main():
     directory = tempfile.mkdtemp(prefix="tintenwijzer-home-")
     try:
-        env = dict(os.environ, **variables(directory))
+        # The Wayland session, run as root, runs as another user, who must reach its folder.
+        os.chmod(directory, 0o755)
+        # Wine's server folder and lintian's scratch files go there, not in /tmp for good.
+        scratch = os.path.join(directory, "tmp")
+        os.mkdir(scratch)
+        os.chmod(scratch, 0o1777)
+        env = dict(os.environ, TMPDIR=scratch, **variables(directory))
         status = subprocess.run(sys.argv[1:], env=env, check=False).returncode
     finally:
         shutil.rmtree(directory, ignore_errors=True)
