@@ -1,5 +1,6 @@
 """A Windows program, 64-bit or 32-bit, under Wine on an Xvfb of its own, driven as a user would."""
 
+import glob
 import os
 import subprocess
 import sys
@@ -32,6 +33,12 @@ REASON_SHOWN = 4.5
 # Past X's auto-repeat delay, 660 ms, and past the second Wine may wait for X to hide the
 # picker: the key goes on repeating into whatever has the keyboard next.
 HELD = 3.5
+UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+# What Wine itself changes or makes on a start, and Windows Installer's own folder, which Windows
+# always has.
+WINE_OWN_VALUES = ("\"DriverDateData\"=", "@=\"Display adapters\"", "@=\"Monitors\"")
+WINE_OWN_KEYS = "\\Software\\Wine\\Temporary System Parameters"
+INSTALLER_FOLDER = os.path.join("windows", "Installer")
 
 
 def settings():
@@ -528,6 +535,60 @@ class UnderWine(unittest.TestCase):
                                  else (result.stderr, result.stdout))
                 self.assertTrue(answer.startswith(start), answer)
                 self.assertEqual(other, "")
+
+    def wine_command(self, *command):
+        return subprocess.run([self.wine, *command], env=self.session.environment(),
+                              stdin=subprocess.DEVNULL, capture_output=True, check=False,
+                              timeout=wine.BOOT_TIMEOUT)
+
+    def prefix_state(self):
+        """Every file of the prefix's drive C and every registry value, as sorted lines."""
+        drive = os.path.join(self.prefix, "drive_c")
+        files = [os.path.relpath(os.path.join(folder, name), drive)
+                 for folder, folders, names in os.walk(drive) for name in folders + names]
+        export = os.path.join(self.session.directory, "registry.reg")
+        self.assertEqual(self.wine_command("regedit", "/E", export).returncode, 0)
+        # Each value with its key: an empty key, such as Windows Installer's own bookkeeping
+        # makes on its first install, holds nothing that was installed.
+        values, key = [], ""
+        with open(export, encoding="utf-16") as registry:
+            for line in registry.read().splitlines():
+                if line.startswith("["):
+                    key = line
+                elif line and WINE_OWN_KEYS not in key and not line.startswith(WINE_OWN_VALUES):
+                    values.append(key + line)
+        return sorted(f for f in files if f != INSTALLER_FOLDER) + values
+
+    def test_the_installer_installs_silently_and_its_removal_leaves_nothing(self):
+        msi = os.environ["TINTENWIJZER_WINDOWS_MSI"]
+        before = self.prefix_state()
+        self.assertEqual(self.wine_command("msiexec", "/i", msi, "/qn").returncode, 0)
+        wine.stop(self.prefix)
+        program_files = "Program Files" if self.wine == wine.WINE64 else "Program Files (x86)"
+        folder = os.path.join(self.prefix, "drive_c", program_files, "Tintenwijzer")
+        self.assertEqual(sorted(os.listdir(folder)), ["LICENSE", "README.md", "tintenwijzer.exe"])
+        installed = os.path.join(folder, "tintenwijzer.exe")
+        with open(installed, "rb") as copy, open(self.exe, "rb") as original:
+            self.assertEqual(copy.read(), original.read())
+        shortcuts = glob.glob(os.path.join(self.prefix, "drive_c", "**", "Start Menu", "Programs",
+                                           "Tintenwijzer.lnk"), recursive=True)
+        self.assertEqual(len(shortcuts), 1)
+        with open(shortcuts[0], "rb") as shortcut:
+            self.assertIn(f"{program_files}\\Tintenwijzer\\tintenwijzer.exe".encode(),
+                          shortcut.read())
+        entry = self.wine_command("reg", "query", UNINSTALL, "/s").stdout.decode(errors="replace")
+        for field in ("DisplayName    REG_SZ    Tintenwijzer", "DisplayVersion    REG_SZ    1.00",
+                      "Publisher    REG_SZ    Tintenwijzer"):
+            self.assertIn(field, entry)
+        app = self.session.start([self.wine, installed])
+        self.addCleanup(app.stop)
+        window = app.main_window()
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+
+        self.assertEqual(self.wine_command("msiexec", "/x", msi, "/qn").returncode, 0)
+        wine.stop(self.prefix)
+        self.assertEqual(self.prefix_state(), before)
 
 
 if __name__ == "__main__":
