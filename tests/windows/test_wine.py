@@ -81,8 +81,8 @@ class UnderWine(unittest.TestCase):
         wine.stop(cls.prefix)
         cls.session.close()
 
-    def start(self, *arguments):
-        app = self.session.start([self.wine, self.exe, *arguments])
+    def start(self, *arguments, exe=None):
+        app = self.session.start([self.wine, exe or self.exe, *arguments])
         self.addCleanup(app.stop)
         return app, app.main_window()
 
@@ -581,9 +581,7 @@ class UnderWine(unittest.TestCase):
         for field in ("DisplayName    REG_SZ    Tintenwijzer", "DisplayVersion    REG_SZ    1.00",
                       "Publisher    REG_SZ    Tintenwijzer"):
             self.assertIn(field, entry)
-        app = self.session.start([self.wine, installed])
-        self.addCleanup(app.stop)
-        window = app.main_window()
+        app, window = self.start(exe=installed)
         self.click(window, AFSLUITEN)
         self.assertEqual(app.wait_exit(), 0)
 
