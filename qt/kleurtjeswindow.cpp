@@ -8,8 +8,8 @@
 #include "qt/handlerguard.h"
 #include "qt/qtcolour.h"
 #include "qt/reasontip.h"
-#include "qt/screencolourpicker.h"
-#include "qt/screenpickerfactory.h"
+#include "qt/pick/screencolourpicker.h"
+#include "qt/pick/screenpickerfactory.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "core/runtimeerror.h"
 #include "win32/handlerguard.h"
-#include "win32/screenpicker.h"
+#include "win32/pick/screenpicker.h"
 #include "win32/widetext.h"
 
 #include <cderr.h>

@@ -7,7 +7,7 @@
 #include "win32/formfonts.h"
 #include "win32/hovertip.h"
 #include "win32/reasontip.h"
-#include "win32/screenpicker.h"
+#include "win32/pick/screenpicker.h"
 #include "win32/swatch.h"
 #include "win32/uniquehandle.h"
 #include "win32/windowprocedure.h"

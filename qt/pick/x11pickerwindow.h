@@ -1,7 +1,7 @@
 #pragma once
 
-#include "qt/frozenscreen.h"
-#include "qt/xcbid.h"
+#include "qt/pick/frozenscreen.h"
+#include "qt/pick/xcbid.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QString>

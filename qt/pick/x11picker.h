@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/picksession.h"
-#include "qt/frozenscreen.h"
-#include "qt/screencolourpicker.h"
+#include "qt/pick/frozenscreen.h"
+#include "qt/pick/screencolourpicker.h"
 
 #include <QTimer>
 

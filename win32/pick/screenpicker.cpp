@@ -1,4 +1,4 @@
-#include "win32/screenpicker.h"
+#include "win32/pick/screenpicker.h"
 
 #include "core/colournotation.h"
 #include "win32/formfonts.h"

@@ -1,4 +1,4 @@
-#include "qt/x11pickerwindow.h"
+#include "qt/pick/x11pickerwindow.h"
 
 #include "qt/handlerguard.h"
 #include "qt/xcbreply.h"

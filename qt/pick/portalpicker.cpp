@@ -1,4 +1,4 @@
-#include "qt/portalpicker.h"
+#include "qt/pick/portalpicker.h"
 
 #include "core/pickgeometry.h"
 #include "qt/handlerguard.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qt/screencolourpicker.h"
+#include "qt/pick/screencolourpicker.h"
 
 // One picker, and another where the first cannot take the screen. On X11 a desktop may run a
 // portal whose screenshot backend belongs to another desktop: it offers PickColor, then fails.

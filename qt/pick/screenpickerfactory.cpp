@@ -1,8 +1,8 @@
-#include "qt/screenpickerfactory.h"
+#include "qt/pick/screenpickerfactory.h"
 
-#include "qt/fallbackpicker.h"
-#include "qt/portalpicker.h"
-#include "qt/x11picker.h"
+#include "qt/pick/fallbackpicker.h"
+#include "qt/pick/portalpicker.h"
+#include "qt/pick/x11picker.h"
 
 #include <QGuiApplication>
 

@@ -1,9 +1,9 @@
-#include "qt/x11picker.h"
+#include "qt/pick/x11picker.h"
 
 #include "core/colournotation.h"
 #include "qt/handlerguard.h"
 #include "qt/qtcolour.h"
-#include "qt/x11pickerwindow.h"
+#include "qt/pick/x11pickerwindow.h"
 
 #include <QGuiApplication>
 #include <QPainter>

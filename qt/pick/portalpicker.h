@@ -1,6 +1,6 @@
 #pragma once
 
-#include "qt/screencolourpicker.h"
+#include "qt/pick/screencolourpicker.h"
 
 #include <QDBusConnection>
 #include <QElapsedTimer>
