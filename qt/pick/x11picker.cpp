@@ -2,8 +2,8 @@
 
 #include "core/colournotation.h"
 #include "qt/handlerguard.h"
-#include "qt/qtcolour.h"
 #include "qt/pick/x11pickerwindow.h"
+#include "qt/qtcolour.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -62,7 +62,7 @@ void X11Picker::start()
             refusal(why.isEmpty() ? QStringLiteral("het scherm kon niet worden gelezen") : why));
         return;
     }
-    m_session.emplace(m_screen->rect(), m_screen->pointer());
+    m_session.emplace(MonitorLayout(m_screen->rect()), m_screen->pointer());
     showLoupe();
     m_grabTries = 0;
     tryGrab();
@@ -119,8 +119,8 @@ void X11Picker::tryGrab()
 void X11Picker::showLoupe()
 {
     const QImage image = loupe();
-    const ScreenPoint at = PickGeometry::loupePosition(m_session->pixel(), image.width(),
-        image.height(), m_screen->rect(), scaled(Gap, m_screen->scale()));
+    const ScreenPoint at = m_session->monitors().loupePosition(
+        m_session->pixel(), image.width(), image.height(), scaled(Gap, m_screen->scale()));
     m_screen->showLoupe(at, image);
 }
 

@@ -1,4 +1,4 @@
-#include "qt/fallbackpicker.h"
+#include "qt/pick/fallbackpicker.h"
 
 #include <QTest>
 
