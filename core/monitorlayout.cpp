@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -42,15 +43,18 @@ MonitorLayout::MonitorLayout(const ScreenRect &screen, std::vector<ScreenRect> m
         m_monitors.push_back(screen);
 }
 
+// Of monitors that overlap, the smallest: a monitor that spans others, as an output left beside
+// monitors set up by hand is, shows what they show.
 const ScreenRect &MonitorLayout::monitorAt(ScreenPoint point) const
 {
     const ScreenRect *best = &m_monitors.front();
-    long long bestDistance = std::numeric_limits<long long>::max();
+    auto bestKey = std::pair(std::numeric_limits<long long>::max(), 0LL);
     for (const ScreenRect &monitor : m_monitors) {
-        const long long distance = squaredDistance(point, monitor);
-        if (distance < bestDistance) {
+        const auto key = std::pair(squaredDistance(point, monitor),
+            static_cast<long long>(monitor.width) * monitor.height);
+        if (key < bestKey) {
             best = &monitor;
-            bestDistance = distance;
+            bestKey = key;
         }
     }
     return *best;

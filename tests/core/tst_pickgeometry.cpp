@@ -136,6 +136,10 @@ void TestPickGeometry::monitors_data()
     QTest::newRow("left off the tall one below the short: stays")
         << side << "@1925,1200 Shift+Left Left" << ScreenPoint { 1920, 1200 }
         << ScreenPoint { 1930, 1210 };
+    std::vector<ScreenRect> spanned = side;
+    spanned.insert(spanned.begin(), { 0, 0, 3200, 1440 });
+    QTest::newRow("a monitor over both besides: the loupe on the smaller one")
+        << spanned << "@500,1079" << ScreenPoint { 500, 1079 } << ScreenPoint { 510, 989 };
     QTest::newRow("the tall one's right edge")
         << side << "@3195,1435 Shift+Right Shift+Down" << ScreenPoint { 3199, 1439 }
         << ScreenPoint { 3089, 1349 };
