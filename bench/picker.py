@@ -20,9 +20,9 @@ from bench import STEP_TIMEOUT, line, resident_kib, start_shown
 from harness import START_TIMEOUT, Session
 import x11
 
-SIZES = ("1280x1024", "2560x1440", "3840x2160")
+SIZES = ("1280x1024", "2560x1440", "3840x2160", "7680x4320")
 ROOT = 0x123456
-SHOWN_OVER_FREEZE = 2.0
+SHOWN_OVER_FREEZE = 1.5
 LOUPE_MS = 4
 MOVES = 200
 AFTER_MB = 2

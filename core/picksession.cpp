@@ -1,5 +1,7 @@
 #include "core/picksession.h"
 
+#include <utility>
+
 namespace {
 
 unsigned bit(PickInput input)
@@ -9,15 +11,26 @@ unsigned bit(PickInput input)
 
 } // namespace
 
-PickSession::PickSession(const ScreenRect &screen, ScreenPoint pointer)
-    : m_screen(screen)
-    , m_pixel(PickGeometry::moved(pointer, 0, 0, screen))
+PickSession::PickSession(MonitorLayout monitors, ScreenPoint pointer)
+    : m_monitors(std::move(monitors))
+    , m_pixel(m_monitors.nearest(pointer))
 { }
+
+void PickSession::heldAtStart(PickInput input)
+{
+    if (input != PickInput::Pointer)
+        m_held |= bit(input);
+}
 
 PickSession::Result PickSession::handle(const PickEvent &event)
 {
     if (m_over)
         return Result::None;
+    if (m_held & bit(event.input)) {
+        if (!event.pressed)
+            m_held &= ~bit(event.input);
+        return Result::None;
+    }
     const int step = event.shift ? 10 : 1;
     if (!event.pressed)
         return release(event);
@@ -33,20 +46,20 @@ PickSession::Result PickSession::handle(const PickEvent &event)
         m_down |= bit(event.input);
         return Result::None;
     case PickInput::Left:
-        return moveTo({ m_pixel.x - step, m_pixel.y }, Result::Stepped);
+        return moveTo(m_monitors.moved(m_pixel, -step, 0), Result::Stepped);
     case PickInput::Right:
-        return moveTo({ m_pixel.x + step, m_pixel.y }, Result::Stepped);
+        return moveTo(m_monitors.moved(m_pixel, step, 0), Result::Stepped);
     case PickInput::Up:
-        return moveTo({ m_pixel.x, m_pixel.y - step }, Result::Stepped);
+        return moveTo(m_monitors.moved(m_pixel, 0, -step), Result::Stepped);
     case PickInput::Down:
-        return moveTo({ m_pixel.x, m_pixel.y + step }, Result::Stepped);
+        return moveTo(m_monitors.moved(m_pixel, 0, step), Result::Stepped);
     }
     return Result::None;
 }
 
 PickSession::Result PickSession::moveTo(ScreenPoint point, Result result)
 {
-    const ScreenPoint pixel = PickGeometry::moved(point, 0, 0, m_screen);
+    const ScreenPoint pixel = m_monitors.nearest(point);
     if (pixel == m_pixel)
         return Result::None;
     m_pixel = pixel;
@@ -62,7 +75,7 @@ PickSession::Result PickSession::release(const PickEvent &event)
     switch (input) {
     case PickInput::AimButton:
         // Where the button came up, whatever motion went unreported on the way.
-        m_pixel = PickGeometry::moved(event.at, 0, 0, m_screen);
+        m_pixel = m_monitors.nearest(event.at);
         m_over = true;
         return Result::Picked;
     case PickInput::PickKey:

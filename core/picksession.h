@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/pickgeometry.h"
+#include "core/monitorlayout.h"
 
 // What the user does during a pick, each given as a press or a release; the front end maps its
 // own buttons and keys to these.
@@ -28,28 +28,36 @@ struct PickEvent
 };
 
 // One pick from the frozen screen, in device pixels from start to end: which pixel is framed,
-// and when the pick ends. A button or a key acts on its release, and only where its press came
-// during the pick, so that neither half of it reaches a window once the pick is over.
+// always one a monitor shows, and when the pick ends. A button or a key acts on its release,
+// and only where its press came during the pick, so that neither half of it reaches a window
+// once the pick is over.
 class PickSession
 {
 public:
     enum class Result { None, Moved, Stepped, Picked, Cancelled };
 
-    PickSession(const ScreenRect &screen, ScreenPoint pointer);
+    PickSession(MonitorLayout monitors, ScreenPoint pointer);
+
+    // An input that was down when the pick began: its presses, its repeats and its release do
+    // nothing, until it has been released once.
+    void heldAtStart(PickInput input);
 
     // Moved: the framed pixel changed; Stepped: an arrow key moved it, and the pointer should
     // follow. Picked and Cancelled come once; after them every event gives None.
     Result handle(const PickEvent &event);
 
     ScreenPoint pixel() const { return m_pixel; }
+    const MonitorLayout &monitors() const { return m_monitors; }
 
 private:
     Result moveTo(ScreenPoint point, Result result);
     Result release(const PickEvent &event);
 
-    ScreenRect m_screen;
+    MonitorLayout m_monitors;
     ScreenPoint m_pixel;
     // Bit per PickInput whose press came during the pick and whose release has not.
     unsigned m_down = 0;
+    // Bit per PickInput down since before the pick and not released since.
+    unsigned m_held = 0;
     bool m_over = false;
 };

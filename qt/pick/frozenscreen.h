@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include <functional>
+#include <vector>
 
 // The screen as it was when a pick began, shown over the real one, with the loupe on top and
 // the pointer and the keyboard taken. Everything in device pixels; Qt's scale only sizes the
@@ -12,8 +13,17 @@
 class FrozenScreen
 {
 public:
-    // Where the user's buttons, keys and pointer moves go, already in device pixels.
-    using Sink = std::function<void(const PickEvent &)>;
+    // What ends a pick from outside: another program unmapped or destroyed the frozen
+    // screen's window, or the screen changed its size.
+    enum class Loss { WindowTaken, Resized };
+
+    // Where the user's buttons, keys and pointer moves go, already in device pixels, and the
+    // losses.
+    struct Sink
+    {
+        std::function<void(const PickEvent &)> input;
+        std::function<void(Loss)> lost;
+    };
 
     FrozenScreen() = default;
     FrozenScreen(const FrozenScreen &) = delete;
@@ -21,7 +31,11 @@ public:
     virtual ~FrozenScreen() = default;
 
     virtual ScreenRect rect() const = 0;
+    // The monitors as the window system reports them, unclipped; none where it reports none.
+    virtual std::vector<ScreenRect> monitors() const = 0;
     virtual ScreenPoint pointer() const = 0;
+    // The buttons and keys of the pick that were down already when the screen froze.
+    virtual std::vector<PickInput> held() const = 0;
     // Device pixels to a pixel at 96 dpi, for the loupe's size.
     virtual double scale() const = 0;
     // An area inside rect(), in Format_RGB32.

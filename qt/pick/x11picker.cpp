@@ -2,8 +2,8 @@
 
 #include "core/colournotation.h"
 #include "qt/handlerguard.h"
-#include "qt/qtcolour.h"
 #include "qt/pick/x11pickerwindow.h"
+#include "qt/qtcolour.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -56,13 +56,17 @@ void X11Picker::start()
     if (isActive())
         return;
     QString why;
-    m_screen = m_open([this](const PickEvent &event) { handle(event); }, why);
+    m_screen = m_open({ [this](const PickEvent &event) { handle(event); },
+                          [this](FrozenScreen::Loss loss) { lose(loss); } },
+        why);
     if (!m_screen) {
         emit refused(
             refusal(why.isEmpty() ? QStringLiteral("het scherm kon niet worden gelezen") : why));
         return;
     }
-    m_session.emplace(m_screen->rect(), m_screen->pointer());
+    m_session.emplace(MonitorLayout(m_screen->rect(), m_screen->monitors()), m_screen->pointer());
+    for (const PickInput input : m_screen->held())
+        m_session->heldAtStart(input);
     showLoupe();
     m_grabTries = 0;
     tryGrab();
@@ -101,6 +105,18 @@ void X11Picker::handle(const PickEvent &event)
     }
 }
 
+void X11Picker::lose(FrozenScreen::Loss loss)
+{
+    if (!isActive())
+        return;
+    end();
+    if (loss == FrozenScreen::Loss::Resized)
+        emit cancelled();
+    else
+        emit refused(
+            refusal(u"een ander programma heeft het venster van de kiezer gesloten"), false);
+}
+
 void X11Picker::watch(QScreen *screen)
 {
     connect(screen, &QScreen::geometryChanged, this, &X11Picker::cancel);
@@ -119,8 +135,8 @@ void X11Picker::tryGrab()
 void X11Picker::showLoupe()
 {
     const QImage image = loupe();
-    const ScreenPoint at = PickGeometry::loupePosition(m_session->pixel(), image.width(),
-        image.height(), m_screen->rect(), scaled(Gap, m_screen->scale()));
+    const ScreenPoint at = m_session->monitors().loupePosition(
+        m_session->pixel(), image.width(), image.height(), scaled(Gap, m_screen->scale()));
     m_screen->showLoupe(at, image);
 }
 
@@ -134,6 +150,7 @@ QImage X11Picker::loupe() const
     image.fill(Qt::black);
 
     const ScreenPoint pixel = m_session->pixel();
+    const MonitorLayout &monitors = m_session->monitors();
     const int half = Cells / 2;
     const ScreenRect screen = m_screen->rect();
     const int left = std::max(pixel.x - half, screen.x);
@@ -147,7 +164,9 @@ QImage X11Picker::loupe() const
         for (int column = 0; column < Cells; ++column) {
             const int x = pixel.x - half + column;
             const int y = pixel.y - half + row;
-            const bool inside = x >= left && x <= right && y >= top && y <= bottom;
+            // Off the screen, or on it where no monitor shows it.
+            const bool inside = x >= left && x <= right && y >= top && y <= bottom
+                && monitors.nearest({ x, y }) == ScreenPoint { x, y };
             painter.fillRect(column * cell, row * cell, cell, cell,
                 inside ? QColor(grid.pixel(x - left, y - top)) : QColor(Qt::darkGray));
         }

@@ -30,6 +30,8 @@ public:
     bool isActive() const override;
 
     void handle(const PickEvent &event);
+    // Ends the pick that another program or a change of the screen took away.
+    void lose(FrozenScreen::Loss loss);
 
 private:
     void watch(QScreen *screen);

@@ -87,6 +87,10 @@ std::unique_ptr<FrozenScreen> X11PickerWindow::open(Sink sink, QString &reason)
         return nullptr;
     }
     window->m_pointer = { pointer->root_x, pointer->root_y };
+    if (pointer->mask & XCB_KEY_BUT_MASK_BUTTON_1)
+        window->m_held.push_back(PickInput::AimButton);
+    if (pointer->mask & XCB_KEY_BUT_MASK_BUTTON_3)
+        window->m_held.push_back(PickInput::CancelButton);
     if (!window->freeze(*screens.data, reason))
         return nullptr;
     qApp->installNativeEventFilter(window.get());
@@ -96,6 +100,8 @@ std::unique_ptr<FrozenScreen> X11PickerWindow::open(Sink sink, QString &reason)
 X11PickerWindow::~X11PickerWindow()
 {
     qApp->removeNativeEventFilter(this);
+    if (m_rootEvents)
+        xcb_change_window_attributes(m_x, m_root, XCB_CW_EVENT_MASK, &*m_rootEvents);
     if (m_grabbed) {
         xcb_ungrab_pointer(m_x, XCB_CURRENT_TIME);
         xcb_ungrab_keyboard(m_x, XCB_CURRENT_TIME);
@@ -121,11 +127,21 @@ bool X11PickerWindow::freeze(const xcb_screen_t &screen, QString &reason)
     const auto keyboard = xcb_get_keyboard_mapping(m_x, setup->min_keycode,
         static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1));
     const auto pidAtom = xcb_intern_atom(m_x, false, 11, "_NET_WM_PID");
+    const auto keymap = xcb_query_keymap(m_x);
+    const auto rootAttributes = xcb_get_window_attributes(m_x, m_root);
+    const xcb_query_extension_reply_t *randr = xcb_get_extension_data(m_x, &xcb_randr_id);
+    const bool hasMonitors = randr && randr->present;
+    const auto monitors = hasMonitors ? xcb_randr_get_monitors(m_x, m_root, true)
+                                      : xcb_randr_get_monitors_cookie_t {};
     // The setup's size is the one at connecting; RandR may have changed it since.
     const ReplyPointer<xcb_get_geometry_reply_t> geometry(
         xcb_get_geometry_reply(m_x, xcb_get_geometry(m_x, m_root), nullptr));
     const ReplyPointer<xcb_intern_atom_reply_t> pid(xcb_intern_atom_reply(m_x, pidAtom, nullptr));
+    if (hasMonitors)
+        readMonitors(monitors);
     mapKeys(keyboard);
+    readHeldKeys(keymap);
+    watchRoot(rootAttributes);
     if (!geometry) {
         reason = QStringLiteral("het scherm kon niet worden gelezen");
         return false;
@@ -218,6 +234,46 @@ void X11PickerWindow::mapKeys(xcb_get_keyboard_mapping_cookie_t cookie)
         = std::min(count, xcb_get_keyboard_mapping_keysyms_length(mapping.get()) / perKey);
     for (int i = 0; i < known; ++i)
         m_keys[static_cast<std::size_t>(first + i)] = inputOf(keysyms[i * perKey]);
+}
+
+// A server before RandR 1.5 knows no monitors, and answers with an error that stays here.
+void X11PickerWindow::readMonitors(xcb_randr_get_monitors_cookie_t cookie)
+{
+    xcb_generic_error_t *error = nullptr;
+    const ReplyPointer<xcb_randr_get_monitors_reply_t> reply(
+        xcb_randr_get_monitors_reply(m_x, cookie, &error));
+    const ReplyPointer<xcb_generic_error_t> freed(error);
+    if (!reply)
+        return;
+    for (auto monitor = xcb_randr_get_monitors_monitors_iterator(reply.get()); monitor.rem;
+         xcb_randr_monitor_info_next(&monitor))
+        m_monitors.push_back(
+            { monitor.data->x, monitor.data->y, monitor.data->width, monitor.data->height });
+}
+
+void X11PickerWindow::readHeldKeys(xcb_query_keymap_cookie_t cookie)
+{
+    const ReplyPointer<xcb_query_keymap_reply_t> keymap(
+        xcb_query_keymap_reply(m_x, cookie, nullptr));
+    if (!keymap)
+        return;
+    for (std::size_t key = 0; key < m_keys.size(); ++key) {
+        if ((keymap->keys[key / 8] & (1 << (key % 8))) && m_keys[key] != PickInput::Pointer)
+            m_held.push_back(m_keys[key]);
+    }
+}
+
+// Windows that map or raise themselves during the pick, and a change of the screen's size.
+void X11PickerWindow::watchRoot(xcb_get_window_attributes_cookie_t cookie)
+{
+    const ReplyPointer<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(m_x, cookie, nullptr));
+    if (!attributes)
+        return;
+    m_rootEvents = attributes->your_event_mask;
+    const std::uint32_t events = attributes->your_event_mask | XCB_EVENT_MASK_STRUCTURE_NOTIFY
+        | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(m_x, m_root, XCB_CW_EVENT_MASK, &events);
 }
 
 bool X11PickerWindow::stillDown(xcb_keycode_t key) const
@@ -329,6 +385,22 @@ bool X11PickerWindow::grab()
         && keyboardReply->status == XCB_GRAB_STATUS_SUCCESS;
 }
 
+bool X11PickerWindow::exists(xcb_window_t window) const
+{
+    xcb_generic_error_t *error = nullptr;
+    const ReplyPointer<xcb_get_window_attributes_reply_t> reply(
+        xcb_get_window_attributes_reply(m_x, xcb_get_window_attributes(m_x, window), &error));
+    const ReplyPointer<xcb_generic_error_t> freed(error);
+    return reply != nullptr;
+}
+
+void X11PickerWindow::raise()
+{
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(m_x, m_overlay.get(), XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    xcb_flush(m_x);
+}
+
 bool X11PickerWindow::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
     if (eventType != "xcb_generic_event_t")
@@ -336,57 +408,109 @@ bool X11PickerWindow::nativeEventFilter(const QByteArray &eventType, void *messa
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
     bool ours = false;
     guarded([this, event, &ours] {
-        std::optional<PickEvent> pick;
-        const std::uint8_t type = event->response_type & ~0x80;
-        switch (type) {
-        case XCB_KEY_PRESS:
-        case XCB_KEY_RELEASE: {
-            const auto *key = reinterpret_cast<const xcb_key_press_event_t *>(event);
-            ours = key->event == m_overlay.get();
-            const PickInput input = m_keys[key->detail];
-            // X repeats a held key as a release and a press at once, unless the client asked
-            // XKB for presses alone; the release of a key still down is such a repeat's.
-            if (ours && input != PickInput::Pointer
-                && (type == XCB_KEY_PRESS || !stillDown(key->detail)))
-                pick = PickEvent { input, type == XCB_KEY_PRESS, {},
-                    (key->state & XCB_MOD_MASK_SHIFT) != 0 };
-            break;
-        }
-        case XCB_BUTTON_PRESS:
-        case XCB_BUTTON_RELEASE: {
-            const auto *button = reinterpret_cast<const xcb_button_press_event_t *>(event);
-            ours = button->event == m_overlay.get();
-            const ScreenPoint at { button->root_x, button->root_y };
-            if (ours && button->detail == XCB_BUTTON_INDEX_1)
-                pick = PickEvent { PickInput::AimButton, type == XCB_BUTTON_PRESS, at };
-            else if (ours && button->detail == XCB_BUTTON_INDEX_3)
-                pick = PickEvent { PickInput::CancelButton, type == XCB_BUTTON_PRESS, at };
-            break;
-        }
-        case XCB_MOTION_NOTIFY: {
-            const auto *motion = reinterpret_cast<const xcb_motion_notify_event_t *>(event);
-            ours = motion->event == m_overlay.get();
-            if (ours)
-                pick = PickEvent { PickInput::Pointer, true, { motion->root_x, motion->root_y } };
-            break;
-        }
-        case XCB_EXPOSE: {
-            const auto *expose = reinterpret_cast<const xcb_expose_event_t *>(event);
-            ours = m_loupe.get() && expose->window == m_loupe.get();
-            if (ours && expose->count == 0) {
-                putLoupe();
-                xcb_flush(m_x);
-            }
-            break;
-        }
-        default:
-            break;
-        }
+        const std::optional<PickEvent> pick = input(event, ours);
+        const std::optional<Loss> loss = ours ? std::nullopt : rootChanged(event);
         // The pick may end with this event, and this window with it: nothing of it after.
-        if (pick) {
-            const Sink sink = m_sink;
-            sink(*pick);
-        }
+        const Sink sink = m_sink;
+        if (pick)
+            sink.input(*pick);
+        else if (loss)
+            sink.lost(*loss);
     });
     return ours;
+}
+
+std::optional<PickEvent> X11PickerWindow::input(const xcb_generic_event_t *event, bool &ours)
+{
+    const std::uint8_t type = event->response_type & ~0x80;
+    switch (type) {
+    case XCB_KEY_PRESS:
+    case XCB_KEY_RELEASE: {
+        const auto *key = reinterpret_cast<const xcb_key_press_event_t *>(event);
+        ours = key->event == m_overlay.get();
+        const PickInput input = m_keys[key->detail];
+        // X repeats a held key as a release and a press at once, unless the client asked
+        // XKB for presses alone; the release of a key still down is such a repeat's.
+        if (ours && input != PickInput::Pointer
+            && (type == XCB_KEY_PRESS || !stillDown(key->detail)))
+            return PickEvent { input, type == XCB_KEY_PRESS, {},
+                (key->state & XCB_MOD_MASK_SHIFT) != 0 };
+        return std::nullopt;
+    }
+    case XCB_BUTTON_PRESS:
+    case XCB_BUTTON_RELEASE: {
+        const auto *button = reinterpret_cast<const xcb_button_press_event_t *>(event);
+        ours = button->event == m_overlay.get();
+        const ScreenPoint at { button->root_x, button->root_y };
+        if (ours && button->detail == XCB_BUTTON_INDEX_1)
+            return PickEvent { PickInput::AimButton, type == XCB_BUTTON_PRESS, at };
+        if (ours && button->detail == XCB_BUTTON_INDEX_3)
+            return PickEvent { PickInput::CancelButton, type == XCB_BUTTON_PRESS, at };
+        return std::nullopt;
+    }
+    case XCB_MOTION_NOTIFY: {
+        const auto *motion = reinterpret_cast<const xcb_motion_notify_event_t *>(event);
+        ours = motion->event == m_overlay.get();
+        if (ours)
+            return PickEvent { PickInput::Pointer, true, { motion->root_x, motion->root_y } };
+        return std::nullopt;
+    }
+    case XCB_EXPOSE: {
+        const auto *expose = reinterpret_cast<const xcb_expose_event_t *>(event);
+        ours = m_loupe.get() && expose->window == m_loupe.get();
+        if (ours && expose->count == 0) {
+            putLoupe();
+            xcb_flush(m_x);
+        }
+        return std::nullopt;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+// Every other window goes under the frozen screen again, so that the pixel seen is the pixel
+// picked. Qt sees these events too: they are not only ours.
+std::optional<FrozenScreen::Loss> X11PickerWindow::rootChanged(const xcb_generic_event_t *event)
+{
+    switch (event->response_type & ~0x80) {
+    case XCB_MAP_NOTIFY: {
+        const auto *map = reinterpret_cast<const xcb_map_notify_event_t *>(event);
+        if (map->event == m_root && map->window != m_overlay.get())
+            raise();
+        return std::nullopt;
+    }
+    case XCB_CIRCULATE_NOTIFY: {
+        const auto *circulate = reinterpret_cast<const xcb_circulate_notify_event_t *>(event);
+        if (circulate->event == m_root && circulate->window != m_overlay.get())
+            raise();
+        return std::nullopt;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        const auto *configure = reinterpret_cast<const xcb_configure_notify_event_t *>(event);
+        if (configure->window == m_root) {
+            if (configure->width != m_rect.width || configure->height != m_rect.height)
+                return Loss::Resized;
+        } else if (configure->event == m_root && configure->window != m_overlay.get()) {
+            raise();
+        }
+        return std::nullopt;
+    }
+    case XCB_UNMAP_NOTIFY:
+    case XCB_DESTROY_NOTIFY: {
+        // The window field lies at the same place in both.
+        const auto *gone = reinterpret_cast<const xcb_unmap_notify_event_t *>(event);
+        if (gone->window != m_overlay.get())
+            return std::nullopt;
+        // Destroyed with its child, the loupe, neither is freed again. An unmap comes before
+        // the destroy, which may have happened already.
+        if ((event->response_type & ~0x80) == XCB_DESTROY_NOTIFY || !exists(m_overlay.get())) {
+            m_loupe.forget();
+            m_overlay.forget();
+        }
+        return Loss::WindowTaken;
+    }
+    default:
+        return std::nullopt;
+    }
 }

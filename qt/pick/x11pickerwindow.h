@@ -6,11 +6,14 @@
 #include <QAbstractNativeEventFilter>
 #include <QString>
 
+#include <xcb/randr.h>
 #include <xcb/xcb.h>
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 // The frozen screen on X11: the root window copied into a pixmap that never leaves the X
 // server, shown as the background of an override-redirect window over the whole root, with the
@@ -23,7 +26,9 @@ public:
     ~X11PickerWindow() override;
 
     ScreenRect rect() const override { return m_rect; }
+    std::vector<ScreenRect> monitors() const override { return m_monitors; }
     ScreenPoint pointer() const override { return m_pointer; }
+    std::vector<PickInput> held() const override { return m_held; }
     double scale() const override { return m_scale; }
     QImage pixels(const ScreenRect &area) const override;
     void showLoupe(ScreenPoint at, const QImage &loupe) override;
@@ -48,8 +53,15 @@ private:
     bool freeze(const xcb_screen_t &screen, QString &reason);
     bool readLayout(const xcb_screen_t &screen);
     void mapKeys(xcb_get_keyboard_mapping_cookie_t cookie);
+    void readMonitors(xcb_randr_get_monitors_cookie_t cookie);
+    void readHeldKeys(xcb_query_keymap_cookie_t cookie);
+    void watchRoot(xcb_get_window_attributes_cookie_t cookie);
     void putLoupe();
     bool stillDown(xcb_keycode_t key) const;
+    std::optional<PickEvent> input(const xcb_generic_event_t *event, bool &ours);
+    std::optional<Loss> rootChanged(const xcb_generic_event_t *event);
+    bool exists(xcb_window_t window) const;
+    void raise();
 
     xcb_connection_t *m_x = nullptr;
     Sink m_sink;
@@ -57,7 +69,11 @@ private:
     std::uint8_t m_depth = 0;
     Layout m_layout;
     ScreenRect m_rect;
+    std::vector<ScreenRect> m_monitors;
     ScreenPoint m_pointer;
+    std::vector<PickInput> m_held;
+    // The root's events this client took before the pick, given back after it.
+    std::optional<std::uint32_t> m_rootEvents;
     double m_scale = 1;
     // What each key code means to the pick, or Pointer for nothing.
     std::array<PickInput, 256> m_keys {};

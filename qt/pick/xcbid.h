@@ -21,6 +21,8 @@ public:
         m_connection = connection;
         m_id = id;
     }
+    // For a resource the X server freed already, with the window it belonged to.
+    void forget() { m_id = 0; }
 
 private:
     xcb_connection_t *m_connection = nullptr;

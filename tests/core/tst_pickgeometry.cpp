@@ -1,4 +1,6 @@
+#include "core/monitorlayout.h"
 #include "core/pickgeometry.h"
+#include "core/picksession.h"
 
 #include <QTest>
 
@@ -7,6 +9,7 @@
 
 Q_DECLARE_METATYPE(ScreenPoint)
 Q_DECLARE_METATYPE(ScreenRect)
+Q_DECLARE_METATYPE(std::vector<ScreenRect>)
 
 namespace QTest {
 template<> char *toString(const ScreenPoint &point)
@@ -23,6 +26,9 @@ private slots:
     void componentFromUnit();
     void loupePosition_data();
     void loupePosition();
+    void monitors_data();
+    void monitors();
+    void heldAtStart();
 };
 
 void TestPickGeometry::componentFromUnit()
@@ -99,6 +105,102 @@ void TestPickGeometry::loupePosition()
     }
 }
 
+void TestPickGeometry::monitors_data()
+{
+    QTest::addColumn<std::vector<ScreenRect>>("monitors");
+    // "@x,y" starts there; Left, Right, Up, Down step, "Shift+" by ten.
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<ScreenPoint>("expected");
+    // The top left of a 100 × 80 loupe, 10 pixels from the pixel reached.
+    QTest::addColumn<ScreenPoint>("loupe");
+
+    // On a screen of 3200 × 1440: a laptop beside a taller monitor, which leaves 1920 × 360
+    // below the laptop on no monitor.
+    const std::vector<ScreenRect> side { { 0, 0, 1920, 1080 }, { 1920, 0, 1280, 1440 } };
+    QTest::newRow("bottom of the short one: the loupe flips at its edge")
+        << side << "@500,1079" << ScreenPoint { 500, 1079 } << ScreenPoint { 510, 989 };
+    QTest::newRow("below it, on no monitor: its nearest pixel")
+        << side << "@1000,1300" << ScreenPoint { 1000, 1079 } << ScreenPoint { 1010, 989 };
+    QTest::newRow("down off its corner: stays")
+        << side << "@1919,1079 Down" << ScreenPoint { 1919, 1079 } << ScreenPoint { 1809, 989 };
+    QTest::newRow("Shift+Down stops at its last row")
+        << side << "@1900,1060 Shift+Down Shift+Down Shift+Down" << ScreenPoint { 1900, 1079 }
+        << ScreenPoint { 1790, 989 };
+    QTest::newRow("across where they touch, then down the tall one")
+        << side << "@1915,1075 Shift+Right Shift+Down" << ScreenPoint { 1925, 1085 }
+        << ScreenPoint { 1935, 1095 };
+    QTest::newRow("left off the tall one below the short: stays")
+        << side << "@1925,1200 Shift+Left Left" << ScreenPoint { 1920, 1200 }
+        << ScreenPoint { 1930, 1210 };
+    std::vector<ScreenRect> spanned = side;
+    spanned.insert(spanned.begin(), { 0, 0, 3200, 1440 });
+    QTest::newRow("a monitor over both besides: the loupe on the smaller one")
+        << spanned << "@500,1079" << ScreenPoint { 500, 1079 } << ScreenPoint { 510, 989 };
+    QTest::newRow("corner to corner only: no way over")
+        << std::vector<ScreenRect> { { 0, 0, 1000, 1000 }, { 1000, 1000, 500, 400 } }
+        << "@999,999 Right Down" << ScreenPoint { 999, 999 } << ScreenPoint { 889, 909 };
+    // Reported past the screen, as after a smaller framebuffer: only what lies on it counts.
+    QTest::newRow("monitors clipped to the screen")
+        << std::vector<ScreenRect> { { -100, -100, 400, 300 }, { 300, 0, 5000, 5000 } }
+        << "@3199,1439 Right Down" << ScreenPoint { 3199, 1439 } << ScreenPoint { 3089, 1349 };
+    QTest::newRow("none with area: the whole screen")
+        << std::vector<ScreenRect> { { 0, 0, 0, 1080 }, { 4000, 0, 100, 100 } } << "@1919,1079 Down"
+        << ScreenPoint { 1919, 1080 } << ScreenPoint { 1929, 1090 };
+}
+
+void TestPickGeometry::monitors()
+{
+    QFETCH(std::vector<ScreenRect>, monitors);
+    QFETCH(QString, steps);
+    QFETCH(ScreenPoint, expected);
+    QFETCH(ScreenPoint, loupe);
+
+    const ScreenRect screen { 0, 0, 3200, 1440 };
+    const MonitorLayout layout(screen, monitors);
+    const QStringList words = steps.split(u' ');
+    const QStringList xy = words.first().mid(1).split(u',');
+    const QHash<QString, PickInput> keys { { "Left", PickInput::Left },
+        { "Right", PickInput::Right }, { "Up", PickInput::Up }, { "Down", PickInput::Down } };
+    PickSession session(layout, { xy[0].toInt(), xy[1].toInt() });
+    for (QString word : words.mid(1)) {
+        const bool shift = word.startsWith(QLatin1String("Shift+"));
+        session.handle(
+            PickEvent { keys.value(word.remove(QLatin1String("Shift+"))), true, {}, shift });
+        // Every pixel framed on the way lies on a monitor.
+        QCOMPARE(layout.nearest(session.pixel()), session.pixel());
+    }
+    QCOMPARE(session.pixel(), expected);
+
+    const ScreenPoint at = layout.loupePosition(session.pixel(), 100, 80, 10);
+    QCOMPARE(at, loupe);
+    // The loupe lies wholly on the monitor of the pixel.
+    const ScreenRect &monitor = layout.monitorAt(session.pixel());
+    QVERIFY(monitor.contains(session.pixel()));
+    QVERIFY(monitor.contains(at));
+    QVERIFY(monitor.contains({ at.x + 99, at.y + 79 }));
+}
+
+void TestPickGeometry::heldAtStart()
+{
+    using R = PickSession::Result;
+    const auto event = [](PickInput input, bool pressed) {
+        return PickEvent { input, pressed, {}, false };
+    };
+    // Return down before the pick: its repeats and its release do nothing, a new press does;
+    // an arrow held meanwhile steps only once pressed anew, other keys at once.
+    PickSession session(MonitorLayout({ 0, 0, 1280, 1024 }), { 7, 9 });
+    session.heldAtStart(PickInput::PickKey);
+    session.heldAtStart(PickInput::Right);
+    QCOMPARE(session.handle(event(PickInput::PickKey, true)), R::None);
+    QCOMPARE(session.handle(event(PickInput::Right, true)), R::None);
+    QCOMPARE(session.handle(event(PickInput::Down, true)), R::Stepped);
+    QCOMPARE(session.handle(event(PickInput::PickKey, false)), R::None);
+    QCOMPARE(session.handle(event(PickInput::Right, false)), R::None);
+    QCOMPARE(session.handle(event(PickInput::Right, true)), R::Stepped);
+    QCOMPARE(session.handle(event(PickInput::PickKey, true)), R::None);
+    QCOMPARE(session.handle(event(PickInput::PickKey, false)), R::Picked);
+    QCOMPARE(session.pixel(), (ScreenPoint { 8, 10 }));
+}
 
 QTEST_APPLESS_MAIN(TestPickGeometry)
 #include "tst_pickgeometry.moc"

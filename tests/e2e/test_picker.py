@@ -10,7 +10,22 @@ import x11
 from harness import STEP_TIMEOUT, Session, binary
 
 ROOT_COLOUR = "#123456"
+ROOT_NUMBER = "5649426\n"
 AIM = (700, 500)  # on the root window, clear of the main window
+
+
+def xrandr(session, *arguments):
+    subprocess.run(["xrandr", *arguments], env=session.environment(), check=True,
+                   stdout=subprocess.DEVNULL, timeout=STEP_TIMEOUT)
+
+
+def loupe_inside(x, frozen, monitor):
+    """Whether the loupe, the frozen screen's child, lies wholly on monitor."""
+    children = x.children(frozen)
+    loupe = x.attributes(children[0]) if children else None
+    left, top, width, height = monitor
+    return loupe and (left <= loupe.x and top <= loupe.y and loupe.x + loupe.width <= left + width
+                      and loupe.y + loupe.height <= top + height)
 
 
 class Picker(unittest.TestCase):
@@ -99,6 +114,64 @@ class Picker(unittest.TestCase):
         self.session.x.send_delete_window(main)
         # Nothing was picked: not the start colour's number either.
         self.assertEqual(self.ended(app), (1, ""))
+
+    def test_windows_that_map_or_raise_mid_pick_go_under_the_frozen_screen(self):
+        x = self.session.x
+        # Mapped before the pick, far off; it raises itself during it, as some windows do.
+        raiser = x.paint(10, 10, 40, 40, (0xEE, 0x77, 0x00))
+        app = self.session.start([binary(), "--pick", "--print"])
+        main = app.main_window()
+        self.wait_picker(app, main)
+        x.move(650, 420)
+        popup = (600, 400, 200, 80)
+        # A notification, say: the pointer rests on it, the loupe beside it.
+        x.paint(*popup, (0x11, 0xAA, 0x22), popup=True)
+        root = tuple(bytes.fromhex(ROOT_COLOUR[1:]))
+        x.wait_until(lambda: x.pixel(x.root, 610, 410) == root, STEP_TIMEOUT, "popup covered")
+        x.raise_to(raiser, 300, 300)
+        x.wait_until(lambda: x.pixel(x.root, 310, 310) == root, STEP_TIMEOUT, "window covered")
+        self.assertTrue(x.grabbed())
+        x.key("Return")
+        self.assertEqual(self.ended(app), (0, ROOT_NUMBER))
+
+    def test_the_picker_window_destroyed_by_another_program_ends_the_pick(self):
+        app = self.session.start([binary(), "--pick", "--print"])
+        main = app.main_window()
+        self.wait_picker(app, main)
+        self.session.x.destroy(app.other_window(main))
+        self.assertEqual(self.ended(app), (1, ""))
+
+    def test_after_the_picker_window_was_unmapped_the_shortcut_picks_again(self):
+        app = self.session.start([binary(), "--print"])
+        main = app.main_window()
+        x = self.session.x
+        x.click(*AIM)
+        x.key("ctrl+shift+c")
+        self.wait_picker(app, main)
+        x.unmap(app.other_window(main))
+        x.wait_until(lambda: not x.grabbed(), STEP_TIMEOUT, "grab released")
+        x.focus(main)
+        x.key("ctrl+shift+c")
+        x.wait_until(lambda: app.running() and x.grabbed(), STEP_TIMEOUT, "second pick")
+        x.key("Return")
+        self.assertEqual(self.finish(app, main), ROOT_NUMBER)
+
+    def test_a_return_held_since_before_the_pick_does_not_pick(self):
+        # As when the command that starts the eyedropper is still being entered.
+        x = self.session.x
+        x.key_down("Return")
+        self.addCleanup(x.key_down, "Return", False)
+        app = self.session.start([binary(), "--pick", "--print"])
+        main = app.main_window()
+        self.wait_picker(app, main)
+        x.move(*AIM)
+        # Past the keyboard's delay before it repeats.
+        time.sleep(0.8)
+        x.key_down("Return", False)
+        time.sleep(0.3)
+        self.assertTrue(app.running() and x.grabbed())
+        x.key("Return")
+        self.assertEqual(self.ended(app), (0, ROOT_NUMBER))
 
     def test_a_grab_held_elsewhere_refuses_the_pick(self):
         app = self.session.start([binary(), "--print"])
@@ -189,6 +262,67 @@ class ScaledPicker(unittest.TestCase):
         x.key("Return")
         self.app.closed(dialog)
         self.app.wait_swatch(self.main, (200, 10, 30))
+
+
+class Monitors(unittest.TestCase):
+    """A laptop's monitor beside a taller one, and a framebuffer larger than the mode: pixels
+    of the screen that no monitor shows."""
+
+    SHORT = (0, 0, 1920, 1080)
+
+    def setUp(self):
+        self.session = Session(("3200x1440x24",))
+        self.addCleanup(self.session.close)
+        subprocess.run(["xsetroot", "-solid", ROOT_COLOUR], env=self.session.environment(),
+                       check=True)
+
+    def pick(self, start, keys, expected):
+        """Picks from start after keys, checking that the loupe stays on the short monitor;
+        expected is the pixel picked, painted a colour of its own first."""
+        x = self.session.x
+        colour = (expected[0] % 256, expected[1] % 256, 0x99)
+        x.paint(*expected, 1, 1, colour)
+        x.move(*start)
+        app = self.session.start([binary(), "--pick", "--print"])
+        main = app.main_window()
+        x.wait_until(lambda: app.running() and x.grabbed(), STEP_TIMEOUT, "picker's grab")
+        frozen = app.other_window(main)
+        for key in keys:
+            x.key(key)
+            time.sleep(0.05)
+        x.wait_until(lambda: loupe_inside(x, frozen, self.SHORT), STEP_TIMEOUT, "loupe on monitor")
+        x.key("Return")
+        red, green, blue = colour
+        self.assertEqual(self.ended(app), (0, f"{red + 256 * green + 65536 * blue}\n"))
+
+    def ended(self, app):
+        return app.wait_exit(), app.output()
+
+    def test_beside_a_taller_monitor(self):
+        xrandr(self.session, "--setmonitor", "SHORT", "1920/508x1080/286+0+0", "screen")
+        xrandr(self.session, "--setmonitor", "TALL", "1280/338x1440/381+1920+0", "none")
+        rows = [((500, 1079), [], (500, 1079)), ((1919, 1079), ["Down"], (1919, 1079)),
+                ((1900, 1000), ["shift+Down"] * 9, (1900, 1079))]
+        for start, keys, expected in rows:
+            with self.subTest(start=start, keys=keys):
+                self.pick(start, keys, expected)
+
+    def test_a_framebuffer_larger_than_the_mode_and_its_change_mid_pick(self):
+        xrandr(self.session, "--newmode", "1920x1080", "60", "1920", "1921", "1922", "1923",
+               "1080", "1081", "1082", "1083")
+        xrandr(self.session, "--addmode", "screen", "1920x1080")
+        xrandr(self.session, "--output", "screen", "--mode", "1920x1080", "--fb", "2560x1440")
+        self.pick((1919, 1079), ["Right", "Down"], (1919, 1079))
+
+        # Any change of the screen's size cancels, as a change of the mode does.
+        app = self.session.start([binary(), "--pick", "--print"])
+        main = app.main_window()
+        x = self.session.x
+        x.wait_until(lambda: app.running() and x.grabbed(), STEP_TIMEOUT, "picker's grab")
+        xrandr(self.session, "--fb", "1920x1080")
+        self.assertEqual(self.ended(app), (1, ""))
+        self.assertFalse(x.grabbed())
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -23,6 +23,7 @@ Z_PIXMAP = 2
 ALL_PLANES = 0xFFFFFFFF
 REVERT_TO_POINTER_ROOT = 1
 SHIFT = "Shift_L"
+CW_OVERRIDE_REDIRECT = 1 << 9
 
 
 class _WindowAttributes(Structure):
@@ -34,6 +35,15 @@ class _WindowAttributes(Structure):
                 ("map_installed", c_int), ("map_state", c_int), ("all_event_masks", c_long),
                 ("your_event_mask", c_long), ("do_not_propagate_mask", c_long),
                 ("override_redirect", c_int), ("screen", c_void_p)]
+
+
+class _SetWindowAttributes(Structure):
+    _fields_ = [("background_pixmap", c_ulong), ("background_pixel", c_ulong),
+                ("border_pixmap", c_ulong), ("border_pixel", c_ulong), ("bit_gravity", c_int),
+                ("win_gravity", c_int), ("backing_store", c_int), ("backing_planes", c_ulong),
+                ("backing_pixel", c_ulong), ("save_under", c_int), ("event_mask", c_long),
+                ("do_not_propagate_mask", c_long), ("override_redirect", c_int),
+                ("colormap", c_ulong), ("cursor", c_ulong)]
 
 
 class _AnyEvent(Structure):
@@ -99,6 +109,12 @@ XUngrabKeyboard = _declare("XUngrabKeyboard", c_int, c_void_p, c_ulong)
 XCreateSimpleWindow = _declare("XCreateSimpleWindow", Window, c_void_p, Window, c_int, c_int,
                                 c_uint, c_uint, c_uint, c_ulong, c_ulong)
 XMapWindow = _declare("XMapWindow", c_int, c_void_p, Window)
+XUnmapWindow = _declare("XUnmapWindow", c_int, c_void_p, Window)
+XDestroyWindow = _declare("XDestroyWindow", c_int, c_void_p, Window)
+XRaiseWindow = _declare("XRaiseWindow", c_int, c_void_p, Window)
+XMoveWindow = _declare("XMoveWindow", c_int, c_void_p, Window, c_int, c_int)
+XChangeWindowAttributes = _declare("XChangeWindowAttributes", c_int, c_void_p, Window, c_ulong,
+                                   POINTER(_SetWindowAttributes))
 XTestFakeKeyEvent = _declare("XTestFakeKeyEvent", c_int, c_void_p, c_uint, c_int, c_ulong,
                              lib=_xtst)
 XTestFakeMotionEvent = _declare("XTestFakeMotionEvent", c_int, c_void_p, c_int, c_int, c_int,
@@ -174,10 +190,14 @@ class Display:
     # --- windows and properties ---
 
     def top_levels(self):
+        return self.children(self.root)
+
+    def children(self, window):
+        """The children of window, bottom first."""
         root, parent = Window(), Window()
         children, count = POINTER(Window)(), c_uint()
-        if not XQueryTree(self._dpy, self.root, byref(root), byref(parent), byref(children),
-                          byref(count)):
+        if not self._checked(lambda: XQueryTree(self._dpy, window, byref(root), byref(parent),
+                                                byref(children), byref(count))):
             return []
         windows = [children[i] for i in range(count.value)]
         if children:
@@ -300,13 +320,30 @@ class Display:
         needs_shift = XKeycodeToKeysym(self._dpy, keycode, 0) != keysym
         return keycode, needs_shift
 
-    def paint(self, x, y, width, height, colour):
-        """Puts a rectangle of colour (red, green, blue) on the screen, above every window."""
+    def paint(self, x, y, width, height, colour, popup=False):
+        """Puts a rectangle of colour (red, green, blue) on the screen, above every window, as
+        a window of its own; a popup, such as a notification, bypasses the window manager."""
         red, green, blue = colour
         window = XCreateSimpleWindow(self._dpy, self.root, x, y, width, height, 0, 0,
                                      red << 16 | green << 8 | blue)
+        if popup:
+            attributes = _SetWindowAttributes(override_redirect=1)
+            XChangeWindowAttributes(self._dpy, window, CW_OVERRIDE_REDIRECT, byref(attributes))
         XMapWindow(self._dpy, window)
         XSync(self._dpy, 0)
+        return window
+
+    def raise_to(self, window, x, y):
+        """Moves window to (x, y) and puts it above every other, as a window may do itself."""
+        XMoveWindow(self._dpy, window, x, y)
+        XRaiseWindow(self._dpy, window)
+        XSync(self._dpy, 0)
+
+    def unmap(self, window):
+        self._checked(lambda: XUnmapWindow(self._dpy, window))
+
+    def destroy(self, window):
+        self._checked(lambda: XDestroyWindow(self._dpy, window))
 
     def key_down(self, name, down=True):
         """Presses a single key such as "Return", or releases it with down=False."""

@@ -1,8 +1,10 @@
-#include "qt/qtcolour.h"
 #include "qt/pick/x11picker.h"
+#include "qt/qtcolour.h"
 
 #include <QSignalSpy>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -18,7 +20,9 @@ QRgb colourOfPixel(int x, int y)
 struct Seen
 {
     int opened = 0;
+    std::vector<ScreenRect> monitors;
     ScreenPoint pointer { 640, 512 };
+    std::vector<PickInput> held;
     QImage loupe;
     ScreenPoint loupeAt;
     bool readOutside = false;
@@ -35,7 +39,9 @@ public:
     { }
 
     ScreenRect rect() const override { return Screen; }
+    std::vector<ScreenRect> monitors() const override { return m_seen.monitors; }
     ScreenPoint pointer() const override { return m_seen.pointer; }
+    std::vector<PickInput> held() const override { return m_seen.held; }
     double scale() const override { return m_scale; }
     QImage pixels(const ScreenRect &area) const override
     {
@@ -76,7 +82,8 @@ void TestX11Picker::pick_data()
 {
     QTest::addColumn<double>("scale");
     // "@x,y" moves the pointer; a click or a key is pressed and released, "Key+" only pressed,
-    // "Key-" only released.
+    // "Key-" only released. Before the start: "monitor:x,y,w,h" is one, "held:Key" was down.
+    // "taken": another program took the window; "resized": the screen changed its size.
     QTest::addColumn<QString>("steps");
     // "x,y" of the pixel picked, or "cancelled" or "refused".
     QTest::addColumn<QString>("outcome");
@@ -95,7 +102,19 @@ void TestX11Picker::pick_data()
         { "Return up unseen, then Escape", "@7,9 Return- Escape", "cancelled" },
         { "right click", "@60,30 Right rightclick", "cancelled" },
         { "grab refused", "nograb", "refused" },
+        { "Return down before the pick: its repeats and release do nothing",
+            "@7,9 held:Return Return+ Return+ Return- Right Return", "8,9" },
+        { "window taken", "@7,9 Right taken Return", "refused" },
+        { "screen resized", "@7,9 resized Return", "cancelled" },
         { "screen unreadable", "noscreen", "refused" },
+        // Beside a taller one, a short monitor leaves pixels below it that none shows.
+        { "bottom of the short monitor",
+            "monitor:0,0,800,600 monitor:800,0,480,1024 @300,599 Return", "300,599" },
+        { "down off its corner", "monitor:0,0,800,600 monitor:800,0,480,1024 @799,599 Down Return",
+            "799,599" },
+        { "left off the tall one's bottom",
+            "monitor:0,0,800,600 monitor:800,0,480,1024 @805,1000 Shift+Left Up Return",
+            "800,999" },
     };
     for (const double scale : { 1.0, 1.5, 2.0, 3.0 })
         for (const auto &[name, steps, outcome] : rows)
@@ -118,16 +137,24 @@ void TestX11Picker::pick()
     QSignalSpy picked(&picker, &ScreenColourPicker::picked);
     QSignalSpy cancelled(&picker, &ScreenColourPicker::cancelled);
     QSignalSpy refused(&picker, &ScreenColourPicker::refused);
-    picker.start();
-
-    const auto send = [&](PickInput input, bool pressed, bool shift = false) {
-        picker.handle({ input, pressed, seen.pointer, shift });
-    };
     const QHash<QString, PickInput> keys { { "Return", PickInput::PickKey },
         { "Space", PickInput::PickKey }, { "Enter", PickInput::PickKey },
         { "Escape", PickInput::CancelKey }, { "Left", PickInput::Left },
         { "Right", PickInput::Right }, { "Up", PickInput::Up }, { "Down", PickInput::Down },
         { "click", PickInput::AimButton }, { "rightclick", PickInput::CancelButton } };
+    for (const QString &step : steps.split(u' ')) {
+        const QStringList numbers = step.section(u':', 1).split(u',');
+        if (step.startsWith(QLatin1String("monitor:")))
+            seen.monitors.push_back(
+                { numbers[0].toInt(), numbers[1].toInt(), numbers[2].toInt(), numbers[3].toInt() });
+        else if (step.startsWith(QLatin1String("held:")))
+            seen.held.push_back(keys[step.section(u':', 1)]);
+    }
+    picker.start();
+
+    const auto send = [&](PickInput input, bool pressed, bool shift = false) {
+        picker.handle({ input, pressed, seen.pointer, shift });
+    };
     for (QString step : steps.split(u' ')) {
         if (step.startsWith(u'@')) {
             const QStringList xy = step.mid(1).split(u',');
@@ -135,6 +162,10 @@ void TestX11Picker::pick()
             send(PickInput::Pointer, true);
         } else if (step == QLatin1String("start")) {
             picker.start();
+        } else if (step == QLatin1String("taken")) {
+            picker.lose(FrozenScreen::Loss::WindowTaken);
+        } else if (step == QLatin1String("resized")) {
+            picker.lose(FrozenScreen::Loss::Resized);
         } else if (const bool shift = step.startsWith(QLatin1String("Shift+"));
                    keys.contains(step.remove(QLatin1String("Shift+")))) {
             send(keys[step], true, shift);
@@ -164,12 +195,19 @@ void TestX11Picker::pick()
     QCOMPARE(QColor(colourOfPixel(seen.pointer.x, seen.pointer.y)), expected);
     QCOMPARE(picked.first().first().value<ColourValue>(), colourValue(expected));
     // The pixel framed in the middle of the loupe is the one taken, and the loupe leaves it
-    // in sight, on the screen.
+    // in sight, wholly on a monitor that shows it.
     const int side = seen.loupe.width();
     QCOMPARE(QColor(seen.loupe.pixel(side / 2, side / 2)), expected);
     const QRect loupe(seen.loupeAt.x, seen.loupeAt.y, side, seen.loupe.height());
-    QVERIFY(QRect(0, 0, Screen.width, Screen.height).contains(loupe));
-    QVERIFY(!loupe.contains(xy[0].toInt(), xy[1].toInt()));
+    const QPoint pixel(xy[0].toInt(), xy[1].toInt());
+    std::vector<ScreenRect> monitors = seen.monitors;
+    if (monitors.empty())
+        monitors.push_back(Screen);
+    QVERIFY(std::any_of(monitors.begin(), monitors.end(), [&](const ScreenRect &monitor) {
+        const QRect shown(monitor.x, monitor.y, monitor.width, monitor.height);
+        return shown.contains(pixel) && shown.contains(loupe);
+    }));
+    QVERIFY(!loupe.contains(pixel));
 }
 
 QTEST_MAIN(TestX11Picker)
