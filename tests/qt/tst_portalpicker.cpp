@@ -1,13 +1,9 @@
-#include "modalanswer.h"
-#include "qt/dialogcolourchooser.h"
 #include "qt/pick/portalpicker.h"
 
-#include <QColorDialog>
 #include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,7 +56,6 @@ private slots:
     void answers();
     void picksAgainAfterAnswer();
     void namesTheWindowThatAsks();
-    void dialogHidesScreenPickerOffX11();
 
 private:
     QTemporaryDir m_dir;
@@ -232,24 +227,6 @@ void TestPortalPicker::namesTheWindowThatAsks()
     QCOMPARE(PortalPicker::parentWindow(picker, u"xcb"),
         QStringLiteral("x11:") + QString::number(window.winId(), 16));
     QCOMPARE(PortalPicker::parentWindow(picker, u"wayland"), QString());
-}
-
-void TestPortalPicker::dialogHidesScreenPickerOffX11()
-{
-    QStringList visible;
-    const ModalAnswer<QColorDialog> answer([&visible](QColorDialog *dialog) {
-        for (const QPushButton *button : dialog->findChildren<QPushButton *>())
-            if (button->isVisible())
-                visible << button->text();
-        dialog->reject();
-    });
-    QWidget window;
-    DialogColourChooser(&window).ShowColor();
-
-    QVERIFY2(visible.contains(QColorDialog::tr("&Add to Custom Colors")),
-        qPrintable(visible.join(u'|')));
-    QVERIFY2(
-        !visible.contains(QColorDialog::tr("&Pick Screen Color")), qPrintable(visible.join(u'|')));
 }
 
 QTEST_MAIN(TestPortalPicker)
