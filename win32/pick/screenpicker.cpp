@@ -25,6 +25,8 @@ constexpr std::array Keys { VK_RETURN, VK_SPACE, VK_ESCAPE, VK_LEFT, VK_RIGHT, V
 
 constexpr const char *CaptureRefusal = "Het scherm kan niet worden gelezen.";
 constexpr const char *MemoryRefusal = "Te weinig geheugen om het scherm te lezen.";
+constexpr const char *WindowGoneRefusal
+    = "Het venster om een kleur te kiezen verdween voordat er een kleur was gekozen.";
 
 ScreenRect virtualScreen()
 {
@@ -117,7 +119,7 @@ ScreenPicker::Outcome ScreenPicker::run(HINSTANCE instance, HWND owner)
         SetForegroundWindow(owner);
         SetFocus(owner);
     }
-    return { picker.m_colour, {} };
+    return { picker.m_colour, picker.m_refusal };
 }
 
 ScreenPicker::ScreenPicker(HINSTANCE instance, const MonitorLayout &monitors)
@@ -199,6 +201,8 @@ bool ScreenPicker::createWindow()
     SetFocus(m_window.get());
     SetCapture(m_window.get());
     UpdateWindow(m_window.get());
+    m_watch.emplace(m_window.get());
+    m_watch->start();
     return true;
 }
 
@@ -244,14 +248,25 @@ std::optional<LRESULT> ScreenPicker::dispatch(UINT message, WPARAM wParam, LPARA
     case WM_KEYUP:
         onKey(wParam, message == WM_KEYDOWN, lParam);
         return 0;
+    case WM_TIMER:
+        if (m_watch && m_watch->onTimer(wParam))
+            return 0;
+        break;
+    case WM_WINDOWPOSCHANGED:
+        // Hidden by anyone but finish(): nothing of the pick is on the screen any more.
+        if (!m_done && (reinterpret_cast<const WINDOWPOS *>(lParam)->flags & SWP_HIDEWINDOW))
+            refuse(WindowGoneRefusal);
+        break;
     // Alt+F4 comes back as WM_CLOSE, a cancel.
     case WM_DISPLAYCHANGE:
     case WM_CLOSE:
         finish(std::nullopt);
         return 0;
     case WM_NCDESTROY:
-        // Destroyed from outside, by the end of the session: the pick is over.
+        // Destroyed by anyone but run(): by the watch, or by the end of the session.
         m_window.release();
+        if (!m_done)
+            m_refusal = WindowGoneRefusal;
         m_done = true;
         break;
     }
@@ -326,9 +341,18 @@ void ScreenPicker::finish(std::optional<ColourValue> colour)
         return;
     m_done = true;
     m_colour = colour;
+    if (!m_window)
+        return;
     if (GetCapture() == m_window.get())
         ReleaseCapture();
     ShowWindow(m_window.get(), SW_HIDE);
+}
+
+void ScreenPicker::refuse(const char *reason)
+{
+    if (!m_done)
+        m_refusal = reason;
+    finish(std::nullopt);
 }
 
 ColourValue ScreenPicker::pixel(ScreenPoint point) const

@@ -4,6 +4,7 @@
 #include "core/picksession.h"
 #include "win32/uniquehandle.h"
 #include "win32/windowprocedure.h"
+#include "win32/windowwatch.h"
 
 #include <windows.h>
 
@@ -20,7 +21,7 @@ public:
     {
         // Nothing on a cancel or a refusal.
         std::optional<ColourValue> colour;
-        // Empty unless the pick could not start.
+        // Empty unless the pick could not start, or its window went before it ended.
         std::string refusal;
     };
 
@@ -48,6 +49,7 @@ private:
     void apply(PickSession::Result result);
     void redrawLoupe();
     void finish(std::optional<ColourValue> colour);
+    void refuse(const char *reason);
     ColourValue pixel(ScreenPoint point) const;
     RECT loupeRect() const;
     void drawLoupe(HDC dc, const RECT &at) const;
@@ -62,8 +64,10 @@ private:
     const std::uint32_t *m_bits = nullptr;
     Font m_font;
     WindowHandle m_window;
+    std::optional<WindowWatch> m_watch;
     // Where the loupe was drawn last, in the window's coordinates.
     RECT m_loupe {};
     bool m_done = false;
     std::optional<ColourValue> m_colour;
+    std::string m_refusal;
 };
