@@ -500,10 +500,13 @@ class UnderWine(unittest.TestCase):
 
     def test_dialog_button_fills_the_fields_and_only_ok_takes_them(self):
         self.root_colour(COLOUR)
-        # Held a moment too long, the key that ends the pick would press OK or Cancel.
-        for pick, confirm, colour, number in (("hold Return", "Return", COLOUR, NUMBER),
-                                              ("hold Escape", "Escape", WHITE, "16777215")):
-            with self.subTest(pick=pick, confirm=confirm):
+        # Held a moment too long, the key that ends the pick would press OK or Cancel. Return
+        # held on the button starts the pick, and its repeats and its release must not end it.
+        for start, pick, confirm, colour, number in (
+                ("click", "hold Return", "Return", COLOUR, NUMBER),
+                ("click", "hold Escape", "Escape", WHITE, "16777215"),
+                ("hold Return", "hold Return", "Return", COLOUR, NUMBER)):
+            with self.subTest(start=start, pick=pick, confirm=confirm):
                 app, window = self.start("--print")
                 app.wait_swatch(window, WHITE)
                 dialog = self.open_dialog(app, window)
@@ -511,6 +514,18 @@ class UnderWine(unittest.TestCase):
                 # "Van het scherm…" stands alone below every other control, at the left.
                 bounds = self.x.attributes(dialog)
                 self.x.click(bounds.x + 24, bounds.y + bounds.height - 20)
+                if start == "hold Return":
+                    # A cancelled pick leaves the button with the focus, where Return starts
+                    # the next one.
+                    self.pick_corner(app, window, "Escape")
+                    self.x.focus(dialog)
+                    time.sleep(SETTLE)
+                    self.session.xdotool("keydown", "Return")
+                    shown = self.picker(app, window)
+                    time.sleep(HELD)
+                    self.session.xdotool("keyup", "Return")
+                    time.sleep(SETTLE)
+                    self.assertTrue(self.x.viewable(shown))
                 self.pick_corner(app, window, pick)
                 time.sleep(SETTLE)
                 self.assertTrue(self.x.viewable(dialog))
