@@ -157,6 +157,9 @@ void ColourChooser::pickInto(HWND dialog)
             MessageBoxW(dialog, widened(outcome.refusal).c_str(), L"Van het scherm",
                 MB_OK | MB_ICONWARNING);
         }
+        // Back on the button, as its default: Return tries again rather than pressing OK.
+        if (const HWND button = GetDlgItem(dialog, PickButton))
+            SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
         return;
     }
     const ColourValue value = *outcome.colour;

@@ -413,16 +413,10 @@ class UnderWine(unittest.TestCase):
         """Waits for the picker over the whole screen, then picks the bottom-right pixel of the
         screen, the outermost one, or the one at, with a click, or ends the pick there with the
         key finish, or with "hold KEY" one held past the auto-repeat delay; with no finish,
-        leaves the picker open."""
+        leaves the picker open and gives its window."""
         root = self.x.attributes(self.x.root)
         at = at or (root.width - 1, root.height - 1)
-        def picker():
-            for other in self.x.windows_of(app.pid):
-                attributes = self.x.attributes(other)
-                if other != window and attributes and attributes.width == root.width:
-                    return other
-            return None
-        shown = self.x.wait_until(lambda: app.running() and picker(), STEP_TIMEOUT, "picker")
+        shown = self.picker(app, window)
         time.sleep(SETTLE)
         if finish == "click":
             self.x.click(*at)
@@ -435,8 +429,20 @@ class UnderWine(unittest.TestCase):
         elif finish:
             self.x.key(finish)
         else:
-            return
+            return shown
         app.closed(shown)
+        return None
+
+    def picker(self, app, window):
+        """Waits for the picker, the window other than window that is as wide as the screen."""
+        root = self.x.attributes(self.x.root)
+        def picker():
+            for other in self.x.windows_of(app.pid):
+                attributes = self.x.attributes(other)
+                if other != window and attributes and attributes.width == root.width:
+                    return other
+            return None
+        return self.x.wait_until(lambda: app.running() and picker(), STEP_TIMEOUT, "picker")
 
     def finish_printed(self, app, window, number):
         self.x.wait_until(lambda: not app.running() or self.x.viewable(window), STEP_TIMEOUT,
@@ -494,10 +500,13 @@ class UnderWine(unittest.TestCase):
 
     def test_dialog_button_fills_the_fields_and_only_ok_takes_them(self):
         self.root_colour(COLOUR)
-        # Held a moment too long, the key that ends the pick would press OK or Cancel.
-        for pick, confirm, colour, number in (("hold Return", "Return", COLOUR, NUMBER),
-                                              ("hold Escape", "Escape", WHITE, "16777215")):
-            with self.subTest(pick=pick, confirm=confirm):
+        # Held a moment too long, the key that ends the pick would press OK or Cancel. Return
+        # held on the button starts the pick, and its repeats and its release must not end it.
+        for start, pick, confirm, colour, number in (
+                ("click", "hold Return", "Return", COLOUR, NUMBER),
+                ("click", "hold Escape", "Escape", WHITE, "16777215"),
+                ("hold Return", "hold Return", "Return", COLOUR, NUMBER)):
+            with self.subTest(start=start, pick=pick, confirm=confirm):
                 app, window = self.start("--print")
                 app.wait_swatch(window, WHITE)
                 dialog = self.open_dialog(app, window)
@@ -505,6 +514,18 @@ class UnderWine(unittest.TestCase):
                 # "Van het scherm…" stands alone below every other control, at the left.
                 bounds = self.x.attributes(dialog)
                 self.x.click(bounds.x + 24, bounds.y + bounds.height - 20)
+                if start == "hold Return":
+                    # A cancelled pick leaves the button with the focus, where Return starts
+                    # the next one.
+                    self.pick_corner(app, window, "Escape")
+                    self.x.focus(dialog)
+                    time.sleep(SETTLE)
+                    self.session.xdotool("keydown", "Return")
+                    shown = self.picker(app, window)
+                    time.sleep(HELD)
+                    self.session.xdotool("keyup", "Return")
+                    time.sleep(SETTLE)
+                    self.assertTrue(self.x.viewable(shown))
                 self.pick_corner(app, window, pick)
                 time.sleep(SETTLE)
                 self.assertTrue(self.x.viewable(dialog))
@@ -513,6 +534,32 @@ class UnderWine(unittest.TestCase):
                 app.closed(dialog)
                 app.wait_swatch(window, colour, probe=(12, 12))
                 self.finish_printed(app, window, number)
+
+    def test_a_picker_destroyed_from_outside_ends_the_pick_as_refused(self):
+        # Destroyed by another client: the eyedropper ends with status 1 and the reason.
+        app, window = self.start("--pick", "--print")
+        self.session.xdotool("windowclose", self.pick_corner(app, window, finish=None))
+        self.assertEqual((app.wait_exit(), app.output()), (1, ""))
+        self.assertIn("tintenwijzer: Het venster om een kleur te kiezen verdween",
+                      self.errors(app))
+        # In the window, the next pick works as ever.
+        self.root_colour(COLOUR)
+        app, window = self.start("--print")
+        app.wait_swatch(window, WHITE)
+        self.x.key("ctrl+shift+c")
+        self.session.xdotool("windowclose", self.pick_corner(app, window, finish=None))
+        time.sleep(SETTLE)
+        self.x.focus(window)
+        self.x.key("ctrl+shift+c")
+        self.pick_corner(app, window)
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+        self.finish_printed(app, window, NUMBER)
+
+    def errors(self, app):
+        """What app wrote to standard error so far."""
+        number = self.session._apps.index(app)
+        with open(os.path.join(self.session.directory, f"app{number}.stderr"), "rb") as log:
+            return log.read().decode(errors="replace")
 
     def test_command_line_answers_come_without_a_window(self):
         # arguments, exit status, where the answer goes and how it starts; the other is empty

@@ -6,6 +6,10 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+#include <array>
+#include <vector>
+
 namespace {
 
 constexpr const wchar_t *ClassName = L"TintenwijzerSchermkleur";
@@ -17,14 +21,64 @@ constexpr int Border = 2;
 constexpr int LineHeight = 18;
 // In a WM_KEYDOWN's flags: the key was down already, and this is one of its repeats.
 constexpr LPARAM KeyRepeated = 1 << 30;
+constexpr std::array Keys { VK_RETURN, VK_SPACE, VK_ESCAPE, VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN };
 
 constexpr const char *CaptureRefusal = "Het scherm kan niet worden gelezen.";
 constexpr const char *MemoryRefusal = "Te weinig geheugen om het scherm te lezen.";
+constexpr const char *WindowGoneRefusal
+    = "Het venster om een kleur te kiezen verdween voordat er een kleur was gekozen.";
 
 ScreenRect virtualScreen()
 {
     return { GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
         GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN) };
+}
+
+BOOL CALLBACK addMonitor(HMONITOR, HDC, LPRECT rect, LPARAM data)
+{
+    auto &monitors = *reinterpret_cast<std::vector<ScreenRect> *>(data);
+    if (monitors.size() < monitors.capacity())
+        monitors.push_back(
+            { rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top });
+    return TRUE;
+}
+
+// In device pixels, as the picker is per-monitor DPI aware; the room is made first, so that
+// nothing throws inside the callback.
+std::vector<ScreenRect> monitorRects()
+{
+    std::vector<ScreenRect> monitors;
+    monitors.reserve(static_cast<std::size_t>(std::max(GetSystemMetrics(SM_CMONITORS), 1)));
+    EnumDisplayMonitors(nullptr, nullptr, addMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
+ScreenPoint cursorPosition()
+{
+    POINT cursor {};
+    GetCursorPos(&cursor);
+    return { cursor.x, cursor.y };
+}
+
+std::optional<PickInput> keyInput(WPARAM key)
+{
+    switch (key) {
+    case VK_RETURN:
+    case VK_SPACE:
+        return PickInput::PickKey;
+    case VK_ESCAPE:
+        return PickInput::CancelKey;
+    case VK_LEFT:
+        return PickInput::Left;
+    case VK_RIGHT:
+        return PickInput::Right;
+    case VK_UP:
+        return PickInput::Up;
+    case VK_DOWN:
+        return PickInput::Down;
+    default:
+        return std::nullopt;
+    }
 }
 
 void fill(HDC dc, const RECT &rect, COLORREF colour)
@@ -46,7 +100,7 @@ void frame(HDC dc, RECT rect, int width, COLORREF colour)
 
 ScreenPicker::Outcome ScreenPicker::run(HINSTANCE instance, HWND owner)
 {
-    ScreenPicker picker(instance);
+    ScreenPicker picker(instance, MonitorLayout(virtualScreen(), monitorRects()));
     if (!picker.capture())
         return { std::nullopt, picker.m_bits ? CaptureRefusal : MemoryRefusal };
     picker.m_previousBitmap = SelectObject(picker.m_captureDc.get(), picker.m_capture.get());
@@ -65,13 +119,21 @@ ScreenPicker::Outcome ScreenPicker::run(HINSTANCE instance, HWND owner)
         SetForegroundWindow(owner);
         SetFocus(owner);
     }
-    return { picker.m_colour, {} };
+    return { picker.m_colour, picker.m_refusal };
 }
 
-ScreenPicker::ScreenPicker(HINSTANCE instance)
+ScreenPicker::ScreenPicker(HINSTANCE instance, const MonitorLayout &monitors)
     : m_instance(instance)
-    , m_screen(virtualScreen())
-{ }
+    , m_screen(monitors.screen())
+    , m_session(monitors, cursorPosition())
+{
+    // Such as the Return that pressed the button which started the pick: its repeats and its
+    // release belong to what it pressed.
+    for (const int key : Keys) {
+        if (GetAsyncKeyState(key) < 0)
+            m_session.heldAtStart(*keyInput(static_cast<WPARAM>(key)));
+    }
+}
 
 ScreenPicker::~ScreenPicker()
 {
@@ -124,10 +186,6 @@ bool ScreenPicker::createWindow()
     if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return false;
 
-    POINT cursor {};
-    GetCursorPos(&cursor);
-    m_cursor = PickGeometry::moved({ cursor.x, cursor.y }, 0, 0, m_screen);
-
     // No owner: an owned window would go with the main window, in the middle of the loop.
     m_window = WindowHandle(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, ClassName,
         L"Kleur van het scherm", WS_POPUP, m_screen.x, m_screen.y, m_screen.width, m_screen.height,
@@ -136,12 +194,15 @@ bool ScreenPicker::createWindow()
         return false;
 
     m_font = FormFonts::messageFont(GetDpiForWindow(m_window.get()));
+    m_loupe = loupeRect();
 
     ShowWindow(m_window.get(), SW_SHOW);
     SetForegroundWindow(m_window.get());
     SetFocus(m_window.get());
     SetCapture(m_window.get());
     UpdateWindow(m_window.get());
+    m_watch.emplace(m_window.get());
+    m_watch->start();
     return true;
 }
 
@@ -166,9 +227,6 @@ std::optional<LRESULT> ScreenPicker::dispatch(UINT message, WPARAM wParam, LPARA
     // Until CreateWindowExW has returned, and from the picker's own DestroyWindow on.
     if (!m_window)
         return std::nullopt;
-    const auto at = [&] {
-        return ScreenPoint { m_screen.x + GET_X_LPARAM(lParam), m_screen.y + GET_Y_LPARAM(lParam) };
-    };
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
@@ -176,38 +234,39 @@ std::optional<LRESULT> ScreenPicker::dispatch(UINT message, WPARAM wParam, LPARA
         onPaint();
         return 0;
     case WM_MOUSEMOVE:
-        moveTo(PickGeometry::moved(at(), 0, 0, m_screen));
+        onPointer(PickInput::Pointer, true, lParam);
         return 0;
     case WM_LBUTTONDOWN:
-        m_leftDown = true;
-        return 0;
     case WM_LBUTTONUP:
-        if (m_leftDown) {
-            moveTo(PickGeometry::moved(at(), 0, 0, m_screen));
-            finish(pixel(m_cursor));
-        }
+        onPointer(PickInput::AimButton, message == WM_LBUTTONDOWN, lParam);
         return 0;
     case WM_RBUTTONDOWN:
-        m_rightDown = true;
-        return 0;
     case WM_RBUTTONUP:
-        if (m_rightDown)
-            finish(std::nullopt);
+        onPointer(PickInput::CancelButton, message == WM_RBUTTONDOWN, lParam);
         return 0;
     case WM_KEYDOWN:
-        onKeyDown(wParam, lParam);
-        return 0;
     case WM_KEYUP:
-        onKeyUp(wParam);
+        onKey(wParam, message == WM_KEYDOWN, lParam);
         return 0;
+    case WM_TIMER:
+        if (m_watch && m_watch->onTimer(wParam))
+            return 0;
+        break;
+    case WM_WINDOWPOSCHANGED:
+        // Hidden by anyone but finish(): nothing of the pick is on the screen any more.
+        if (!m_done && (reinterpret_cast<const WINDOWPOS *>(lParam)->flags & SWP_HIDEWINDOW))
+            refuse(WindowGoneRefusal);
+        break;
     // Alt+F4 comes back as WM_CLOSE, a cancel.
     case WM_DISPLAYCHANGE:
     case WM_CLOSE:
         finish(std::nullopt);
         return 0;
     case WM_NCDESTROY:
-        // Destroyed from outside, by the end of the session: the pick is over.
+        // Destroyed by anyone but run(): by the watch, or by the end of the session.
         m_window.release();
+        if (!m_done)
+            m_refusal = WindowGoneRefusal;
         m_done = true;
         break;
     }
@@ -223,62 +282,56 @@ void ScreenPicker::onPaint()
     const RECT &dirty = paint.rcPaint;
     BitBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
         m_captureDc.get(), dirty.left, dirty.top, SRCCOPY);
-    const RECT loupe = loupeRect();
     RECT overlap {};
-    if (IntersectRect(&overlap, &loupe, &dirty))
-        drawLoupe(dc, loupe);
+    if (IntersectRect(&overlap, &m_loupe, &dirty))
+        drawLoupe(dc, m_loupe);
     EndPaint(m_window.get(), &paint);
 }
 
-void ScreenPicker::onKeyDown(WPARAM key, LPARAM flags)
+void ScreenPicker::onKey(WPARAM key, bool pressed, LPARAM flags)
 {
-    const int step = GetKeyState(VK_SHIFT) < 0 ? 10 : 1;
-    int dx = 0;
-    int dy = 0;
-    switch (key) {
-    case VK_RETURN:
-    case VK_SPACE:
-    case VK_ESCAPE:
-        if (!(flags & KeyRepeated))
-            m_keyDown = key;
+    const std::optional<PickInput> input = keyInput(key);
+    if (!input)
         return;
-    case VK_LEFT:
-        dx = -step;
-        break;
-    case VK_RIGHT:
-        dx = step;
-        break;
-    case VK_UP:
-        dy = -step;
-        break;
-    case VK_DOWN:
-        dy = step;
-        break;
-    default:
+    // Only the arrows step on each repeat; the other keys are down from their first press on.
+    const bool arrow = *input != PickInput::PickKey && *input != PickInput::CancelKey;
+    if (pressed && (flags & KeyRepeated) && !arrow)
         return;
+    apply(m_session.handle({ *input, pressed, {}, GetKeyState(VK_SHIFT) < 0 }));
+}
+
+void ScreenPicker::onPointer(PickInput input, bool pressed, LPARAM at)
+{
+    apply(m_session.handle({ input, pressed,
+        { m_screen.x + GET_X_LPARAM(at), m_screen.y + GET_Y_LPARAM(at) }, false }));
+}
+
+void ScreenPicker::apply(PickSession::Result result)
+{
+    switch (result) {
+    case PickSession::Result::None:
+        break;
+    case PickSession::Result::Stepped:
+        // The hot spot follows, so that a click afterwards picks the same pixel.
+        SetCursorPos(m_session.pixel().x, m_session.pixel().y);
+        [[fallthrough]];
+    case PickSession::Result::Moved:
+        redrawLoupe();
+        break;
+    case PickSession::Result::Picked:
+        finish(pixel(m_session.pixel()));
+        break;
+    case PickSession::Result::Cancelled:
+        finish(std::nullopt);
+        break;
     }
-    const ScreenPoint next = PickGeometry::moved(m_cursor, dx, dy, m_screen);
-    moveTo(next);
-    // The hot spot follows, so that a click afterwards picks the same pixel.
-    SetCursorPos(next.x, next.y);
 }
 
-void ScreenPicker::onKeyUp(WPARAM key)
+void ScreenPicker::redrawLoupe()
 {
-    if (key != m_keyDown)
-        return;
-    finish(key == VK_ESCAPE ? std::nullopt : std::optional(pixel(m_cursor)));
-}
-
-void ScreenPicker::moveTo(ScreenPoint point)
-{
-    if (point == m_cursor)
-        return;
-    const RECT before = loupeRect();
-    m_cursor = point;
-    const RECT after = loupeRect();
-    InvalidateRect(m_window.get(), &before, FALSE);
-    InvalidateRect(m_window.get(), &after, FALSE);
+    InvalidateRect(m_window.get(), &m_loupe, FALSE);
+    m_loupe = loupeRect();
+    InvalidateRect(m_window.get(), &m_loupe, FALSE);
     UpdateWindow(m_window.get());
 }
 
@@ -288,9 +341,18 @@ void ScreenPicker::finish(std::optional<ColourValue> colour)
         return;
     m_done = true;
     m_colour = colour;
+    if (!m_window)
+        return;
     if (GetCapture() == m_window.get())
         ReleaseCapture();
     ShowWindow(m_window.get(), SW_HIDE);
+}
+
+void ScreenPicker::refuse(const char *reason)
+{
+    if (!m_done)
+        m_refusal = reason;
+    finish(std::nullopt);
 }
 
 ColourValue ScreenPicker::pixel(ScreenPoint point) const
@@ -312,7 +374,7 @@ RECT ScreenPicker::loupeRect() const
     const int width = Cells * scaled(CellSize) + 2 * Border;
     const int height = width + 2 * scaled(LineHeight);
     const ScreenPoint at
-        = PickGeometry::loupePosition(m_cursor, width, height, m_screen, scaled(Gap));
+        = m_session.monitors().loupePosition(m_session.pixel(), width, height, scaled(Gap));
     const int left = at.x - m_screen.x;
     const int top = at.y - m_screen.y;
     return { left, top, left + width, top + height };
@@ -325,14 +387,16 @@ void ScreenPicker::drawLoupe(HDC dc, const RECT &at) const
     fill(dc, at, GetSysColor(COLOR_WINDOW));
     frame(dc, { at.left, at.top, at.right, at.top + grid }, Border, RGB(0, 0, 0));
 
+    const ScreenPoint cursor = m_session.pixel();
+    const MonitorLayout &monitors = m_session.monitors();
     const int half = Cells / 2;
     for (int row = 0; row < Cells; ++row) {
         for (int column = 0; column < Cells; ++column) {
-            const ScreenPoint source { m_cursor.x + column - half, m_cursor.y + row - half };
+            const ScreenPoint source { cursor.x + column - half, cursor.y + row - half };
             const int left = at.left + Border + column * cell;
             const int top = at.top + Border + row * cell;
-            // Beyond the screen's edge stays the loupe's own background.
-            if (m_screen.contains(source)) {
+            // What no monitor shows stays the loupe's own background.
+            if (monitors.nearest(source) == source) {
                 const ColourValue value = pixel(source);
                 fill(dc, { left, top, left + cell, top + cell },
                     RGB(redOf(value), greenOf(value), blueOf(value)));
@@ -348,7 +412,7 @@ void ScreenPicker::drawLoupe(HDC dc, const RECT &at) const
     frame(dc, { centre.left + 1, centre.top + 1, centre.right - 1, centre.bottom - 1 }, 1,
         RGB(255, 255, 255));
 
-    const ColourValue value = pixel(m_cursor);
+    const ColourValue value = pixel(cursor);
     const std::wstring lines[] = { widened(formatColour(value, Notation::Number)),
         widened(formatColour(value, Notation::Html)) };
     const HGDIOBJ previousFont

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "core/colourvalue.h"
-#include "core/pickgeometry.h"
+#include "core/picksession.h"
 #include "win32/uniquehandle.h"
 #include "win32/windowprocedure.h"
+#include "win32/windowwatch.h"
 
 #include <windows.h>
 
@@ -11,7 +12,8 @@
 #include <string>
 
 // The program's own eyedropper: the whole virtual screen, captured once, frozen in a topmost
-// window over every monitor, with a loupe on the pixel under the cursor's hot spot.
+// window over every monitor, with a loupe on the pixel under the cursor's hot spot. The rules
+// of the pick are the core's PickSession; this maps the window's messages to it.
 class ScreenPicker
 {
 public:
@@ -19,7 +21,7 @@ public:
     {
         // Nothing on a cancel or a refusal.
         std::optional<ColourValue> colour;
-        // Empty unless the pick could not start.
+        // Empty unless the pick could not start, or its window went before it ended.
         std::string refusal;
     };
 
@@ -32,7 +34,7 @@ public:
     ~ScreenPicker();
 
 private:
-    explicit ScreenPicker(HINSTANCE instance);
+    ScreenPicker(HINSTANCE instance, const MonitorLayout &monitors);
 
     bool capture();
     bool createWindow();
@@ -42,10 +44,12 @@ private:
     std::optional<LRESULT> dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     void onPaint();
-    void onKeyDown(WPARAM key, LPARAM flags);
-    void onKeyUp(WPARAM key);
-    void moveTo(ScreenPoint point);
+    void onKey(WPARAM key, bool pressed, LPARAM flags);
+    void onPointer(PickInput input, bool pressed, LPARAM at);
+    void apply(PickSession::Result result);
+    void redrawLoupe();
     void finish(std::optional<ColourValue> colour);
+    void refuse(const char *reason);
     ColourValue pixel(ScreenPoint point) const;
     RECT loupeRect() const;
     void drawLoupe(HDC dc, const RECT &at) const;
@@ -53,19 +57,17 @@ private:
 
     HINSTANCE m_instance = nullptr;
     ScreenRect m_screen;
+    PickSession m_session;
     MemoryDc m_captureDc;
     Bitmap m_capture;
     HGDIOBJ m_previousBitmap = nullptr;
     const std::uint32_t *m_bits = nullptr;
     Font m_font;
     WindowHandle m_window;
-    ScreenPoint m_cursor;
-    // A button picks or cancels when it goes up, so that its release reaches no other window.
-    bool m_leftDown = false;
-    bool m_rightDown = false;
-    // The same for Return, Space and Escape: a key held a moment too long would repeat into
-    // the window below. Only a key pressed while the picker is up counts.
-    WPARAM m_keyDown = 0;
+    std::optional<WindowWatch> m_watch;
+    // Where the loupe was drawn last, in the window's coordinates.
+    RECT m_loupe {};
     bool m_done = false;
     std::optional<ColourValue> m_colour;
+    std::string m_refusal;
 };
