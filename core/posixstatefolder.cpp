@@ -5,9 +5,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -43,6 +46,19 @@ public:
 
 private:
     int m_fd = -1;
+};
+
+// A lock on the folder itself: no lock file is left lying about, and the lock goes with the
+// process that held it, however it ends.
+class FolderLock : public StateFolder::Lock
+{
+public:
+    explicit FolderLock(int fd)
+        : m_folder(fd)
+    { }
+
+private:
+    Descriptor m_folder;
 };
 
 void writeAll(int fd, std::string_view bytes)
@@ -170,4 +186,23 @@ void PosixStateFolder::replace(const std::string &temporary, const std::string &
 void PosixStateFolder::remove(const std::string &name) noexcept
 {
     ::unlink(pathOf(name).c_str());
+}
+
+std::unique_ptr<StateFolder::Lock> PosixStateFolder::lock()
+{
+    make();
+    const int folder = ::open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return nullptr;
+    auto held = std::make_unique<FolderLock>(folder);
+    // A write takes milliseconds; a copy that holds the lock for longer is stuck, and the
+    // window must not wait on it.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (::flock(folder, LOCK_EX | LOCK_NB) == 0)
+            return held;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return nullptr;
 }

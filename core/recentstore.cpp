@@ -22,21 +22,23 @@ RecentColours RecentStore::colours()
 void RecentStore::take(ColourValue value)
 {
     m_unwritten.take(value);
-    // What could not be read is not overwritten: a file the system failed to read once may
-    // well be whole.
-    const std::optional<RecentColours> disk = readDisk();
-    if (!disk)
-        return;
-    const RecentColours list = RecentColours::merged(m_unwritten, *disk);
     try {
-        m_folder->replaceFile(FileName, list.text());
-    } catch (const StateFolder::Failure &failure) {
+        // Between reading and replacing the file, another copy's write would be lost.
+        const std::unique_ptr<StateFolder::Lock> lock = m_folder->lock();
+        // What could not be read is not overwritten: a file the system failed to read once
+        // may well be whole.
+        const std::optional<RecentColours> disk = readDisk();
+        if (!disk)
+            return;
         m_known = *disk;
-        return warn("kan de recente kleuren niet bewaren in " + m_folder->pathOf(FileName) + ": "
+        const RecentColours list = RecentColours::merged(m_unwritten, *disk);
+        m_folder->replaceFile(FileName, list.text());
+        m_unwritten.clear();
+        m_known = list;
+    } catch (const StateFolder::Failure &failure) {
+        warn("kan de recente kleuren niet bewaren in " + m_folder->pathOf(FileName) + ": "
             + failure.what());
     }
-    m_unwritten.clear();
-    m_known = list;
 }
 
 void RecentStore::clear()
@@ -51,6 +53,7 @@ void RecentStore::clear()
     if (!present)
         return;
     try {
+        const std::unique_ptr<StateFolder::Lock> lock = m_folder->lock();
         m_folder->replaceFile(FileName, {});
     } catch (const StateFolder::Failure &failure) {
         warn("kan de recente kleuren niet wissen in " + m_folder->pathOf(FileName) + ": "

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -17,6 +18,14 @@ public:
     {
     public:
         using std::runtime_error::runtime_error;
+    };
+
+    // Held while it lives, it keeps other copies of the program from reading, merging and
+    // writing the folder's files at the same time.
+    class Lock
+    {
+    public:
+        virtual ~Lock() = default;
     };
 
     // Even a list a person edited by hand is a few hundred bytes; a file of megabytes there
@@ -39,6 +48,9 @@ public:
     // Puts the file temporary in the place of name, in one step that either happens or not.
     virtual void replace(const std::string &temporary, const std::string &name) = 0;
     virtual void remove(const std::string &name) noexcept = 0;
+    // Makes the folder where it is missing and locks it against the other copies; where the
+    // platform or the file system cannot lock, or another copy holds it too long, nothing.
+    virtual std::unique_ptr<Lock> lock() { return nullptr; }
     // Each of these throws Failure where it fails.
 
     // As read(), at most ReadLimit bytes, without a last line that the limit cut off.

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <numeric>
 #include <sys/resource.h>
+#include <thread>
 
 using Colours = std::vector<ColourValue>;
 
@@ -23,6 +24,7 @@ private slots:
     void lines();
     void userPath();
     void store();
+    void writersAtOnce();
     void failedWriteKeepsTheOldFile();
     void unreadableFile();
 };
@@ -159,6 +161,27 @@ void TestRecentColours::store()
     first.store.take(6);
     QCOMPARE(contents(first.path + "/recent"), "6\n");
     QVERIFY(first.warnings.empty() && second.warnings.empty());
+}
+
+void TestRecentColours::writersAtOnce()
+{
+    // Two copies taking eight colours each as fast as they can: all sixteen stay, every round.
+    QTemporaryDir dir;
+    for (int round = 0; round < 10; ++round) {
+        std::vector<std::thread> copies;
+        for (const int copy : { 0, 1 }) {
+            copies.emplace_back([&dir, round, copy] {
+                Store store(dir);
+                for (int i = 0; i < 8; ++i)
+                    store.store.take(round * 100 + copy * 10 + i);
+            });
+        }
+        for (std::thread &copy : copies)
+            copy.join();
+        const Colours kept = Store(dir).store.colours().colours();
+        QCOMPARE(
+            std::ranges::count_if(kept, [round](ColourValue c) { return c / 100 == round; }), 16);
+    }
 }
 
 void TestRecentColours::failedWriteKeepsTheOldFile()
