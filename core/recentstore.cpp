@@ -35,6 +35,7 @@ void RecentStore::take(ColourValue value)
         m_folder->replaceFile(FileName, list.text());
         m_unwritten.clear();
         m_known = list;
+        m_lastWarning.clear();
     } catch (const StateFolder::Failure &failure) {
         warn("kan de recente kleuren niet bewaren in " + m_folder->pathOf(FileName) + ": "
             + failure.what());
@@ -55,6 +56,7 @@ void RecentStore::clear()
     try {
         const std::unique_ptr<StateFolder::Lock> lock = m_folder->lock();
         m_folder->replaceFile(FileName, {});
+        m_lastWarning.clear();
     } catch (const StateFolder::Failure &failure) {
         warn("kan de recente kleuren niet wissen in " + m_folder->pathOf(FileName) + ": "
             + failure.what());
@@ -72,9 +74,7 @@ std::optional<RecentColours> RecentStore::readDisk()
             + failure.what());
         return std::nullopt;
     }
-    if (lines.skipped == 0)
-        m_lastWarning.clear();
-    else
+    if (lines.skipped > 0)
         warn(std::to_string(lines.skipped) + (lines.skipped == 1 ? " regel" : " regels") + " in "
             + m_folder->pathOf(FileName) + " overgeslagen: geen kleurnummer");
     return RecentColours(lines.colours);

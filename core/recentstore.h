@@ -44,6 +44,7 @@ private:
     RecentColours m_unwritten;
     // The list as last read or written.
     RecentColours m_known;
-    // A warning is not repeated until something works again.
+    // A warning is not repeated until a write works again: a folder that cannot be written
+    // is said once, not at every colour.
     std::string m_lastWarning;
 };
