@@ -1,6 +1,5 @@
 """The real program on a real X server: what a window manager and a user get to see."""
 
-import os
 import subprocess
 import unittest
 
@@ -170,9 +169,6 @@ class CommandLine(unittest.TestCase):
             session.x.key("Return")
             self.assertEqual(app.wait_exit(), 0)
             self.assertEqual(recent(), (0, "5649426\n", ""))
-            state = session.home_variables["XDG_STATE_HOME"]
-            with open(os.path.join(state, "tintenwijzer", "recent"), encoding="ascii") as kept:
-                self.assertEqual(kept.read(), "5649426\n")
 
 
 class Closing(unittest.TestCase):
