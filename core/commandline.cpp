@@ -59,6 +59,8 @@ CommandLine::Result CommandLine::parse(
             return answer(0, versionText());
         } else if (argument == "--print") {
             result.print = true;
+        } else if (argument == "--recent") {
+            result.recent = true;
         } else if (argument == "--pick") {
             result.pick = true;
         } else if (const ForeignOption *option = foreignOption(argument, foreign)) {
@@ -69,7 +71,8 @@ CommandLine::Result CommandLine::parse(
                 "tintenwijzer: onbekende optie " + argument + " (zie tintenwijzer --help)");
         }
     }
-    if (!colour)
+    // The list is all there is to show: a colour or another option changes nothing.
+    if (!colour || result.recent)
         return result;
 
     const ColourParser::Result parsed = ColourParser::parse(*colour);
@@ -82,6 +85,7 @@ CommandLine::Result CommandLine::parse(
 std::string CommandLine::helpText()
 {
     return "Gebruik: tintenwijzer [--pick] [--print] [KLEUR]\n"
+           "   of: tintenwijzer --recent\n"
            "Toont een kleur en haar kleurnummer: rood + 256 * groen + 65536 * blauw.\n"
            "\n"
            "KLEUR is de kleur waarmee het venster opent, in plaats van wit, in een van deze "
@@ -99,6 +103,8 @@ std::string CommandLine::helpText()
            "               Samen zijn ze een pipet: het venster opent, en zodra er een kleur\n"
            "               gekozen is, schrijft het programma haar nummer en stopt; wie\n"
            "               afbreekt, krijgt geen nummer en status 1.\n"
+           "  --recent     schrijf de recente kleuren naar de standaarduitvoer, de nieuwste\n"
+           "               eerst, een kleurnummer per regel, en stop\n"
            "  -h, --help   toon deze hulp\n"
            "  --version    toon de versie\n"
            "\n"
