@@ -2,6 +2,8 @@
 
 import glob
 import os
+import pwd
+import shutil
 import subprocess
 import sys
 import time
@@ -16,6 +18,7 @@ from harness import HEIGHT, STEP_TIMEOUT, SWATCH_CENTRE, WIDTH, Session  # noqa:
 WHITE = (255, 255, 255)
 # 5649426: red 0x12, green 0x34, blue 0x56.
 COLOUR, NUMBER = (18, 52, 86), "5649426"
+RED = (255, 0, 0)
 AFSLUITEN = (248 + 57 // 2, 216 + 25 // 2)
 NUMBER_LABEL = (8 + 20, 168 + 16)
 # The parser's longest reason, wider than the window at any DPI.
@@ -534,6 +537,80 @@ class UnderWine(unittest.TestCase):
                                  else (result.stderr, result.stdout))
                 self.assertTrue(answer.startswith(start), answer)
                 self.assertEqual(other, "")
+
+    def state_folder(self):
+        """%LOCALAPPDATA%\\Tintenwijzer in the prefix, emptied of what earlier tests kept
+        there, and again after this one."""
+        folder = os.path.join(self.prefix, "drive_c", "users", pwd.getpwuid(os.getuid()).pw_name,
+                              "AppData", "Local", "Tintenwijzer")
+
+        def remove():
+            if os.path.isdir(folder):
+                subprocess.run(["chmod", "-R", "u+w", folder], check=True)
+                shutil.rmtree(folder)
+            elif os.path.lexists(folder):
+                os.remove(folder)
+        remove()
+        self.addCleanup(remove)
+        return folder
+
+    def recent(self):
+        """What --recent prints, a number a line."""
+        result = subprocess.run([self.wine, self.exe, "--recent"], env=self.session.environment(),
+                                stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                                timeout=STEP_TIMEOUT, check=False)
+        self.assertEqual((result.returncode, result.stderr), (0, ""))
+        return result.stdout.splitlines()
+
+    def paste_colour(self, window, text, colour):
+        self.set_clipboard(text)
+        self.paste(window, lambda: self.x.pixel(window, *SWATCH_CENTRE) == colour, str(colour))
+
+    def test_colours_taken_are_kept_for_the_next_run_and_its_menu(self):
+        self.state_folder()
+        self.assertEqual(self.recent(), [])
+        # A start colour is not taken; each paste is, the last first.
+        app, window = self.start("#00ff00")
+        app.wait_swatch(window, (0, 255, 0))
+        self.paste_colour(window, "#123456", COLOUR)
+        self.paste_colour(window, "255", RED)
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(self.recent(), ["255", NUMBER])
+
+        # From the keyboard, anywhere in the window: the number's menu, its last entry
+        # "Recente kleuren", and in it the colours, then "Lijst wissen" last.
+        app, window = self.start()
+        app.wait_swatch(window, WHITE)
+        self.settle("shift+F10", "Up", "Right", "Down", "Return")
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+        self.assertEqual(self.recent(), [NUMBER, "255"])
+        self.x.focus(window)
+        self.settle("Menu", "Up", "Right", "Up", "Return")
+        self.x.wait_until(lambda: self.recent() == [], STEP_TIMEOUT, "the list emptied")
+        app.wait_swatch(window, COLOUR, probe=(12, 12))
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+
+    def test_a_list_that_cannot_be_kept_costs_the_list_not_the_colour(self):
+        # A file where the folder should be: nothing can be made below it, not even by root,
+        # as this suite runs. A read-only list under Wine is replaced all the same.
+        folder = self.state_folder()
+        with open(folder, "w"):
+            pass
+        app, window = self.start()
+        app.wait_swatch(window, WHITE)
+        self.paste_colour(window, "255", RED)
+        app.wait_swatch(window, RED, probe=(12, 12))
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+        with open(app._stdout_path[:-len(".stdout")] + ".stderr") as stderr:
+            said = stderr.read().splitlines()
+        self.assertEqual(len(said), 1, said)
+        self.assertTrue(said[0].startswith(
+            "tintenwijzer: kan de recente kleuren niet bewaren in C:\\users\\"), said)
+        self.assertTrue(os.path.isfile(folder))
+        self.assertEqual(self.recent(), [])
 
     def wine_command(self, *command):
         return subprocess.run([self.wine, *command], env=self.session.environment(),
