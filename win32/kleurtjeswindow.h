@@ -91,7 +91,7 @@ private:
     WindowWatch m_watch;
     AccessibleAnnotations m_annotations;
     FormFonts m_fonts;
-    ColourChooser m_dlgDialog;
+    ColourChooser m_dlgDialog { StartOptions::warn };
     AcceleratorTable m_accelerators;
     // The control that gets the focus back when the window is activated again.
     HWND m_focus = nullptr;

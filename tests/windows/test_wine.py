@@ -19,6 +19,8 @@ WHITE = (255, 255, 255)
 # 5649426: red 0x12, green 0x34, blue 0x56.
 COLOUR, NUMBER = (18, 52, 86), "5649426"
 RED = (255, 0, 0)
+# The custom colours' first box in Wine's colour dialog, from the dialog's corner.
+FIRST_CUSTOM = (16, 182)
 AFSLUITEN = (248 + 57 // 2, 216 + 25 // 2)
 NUMBER_LABEL = (8 + 20, 168 + 16)
 # The parser's longest reason, wider than the window at any DPI.
@@ -611,6 +613,37 @@ class UnderWine(unittest.TestCase):
             "tintenwijzer: kan de recente kleuren niet bewaren in C:\\users\\"), said)
         self.assertTrue(os.path.isfile(folder))
         self.assertEqual(self.recent(), [])
+
+    def test_custom_colours_are_kept_for_the_next_run(self):
+        folder = self.state_folder()
+        app, window = self.start()
+        dialog = self.open_dialog(app, window)
+        self.covered_probe(app, window, WHITE)
+        self.settle("alt+d", "alt+r")
+        self.x.type("18")
+        self.settle("alt+g")
+        self.x.type("52")
+        self.settle("Tab")
+        self.x.type("86")
+        # "Add to Custom Colors" fills the first box at once: a cancel keeps it too.
+        self.settle("alt+a", "Escape")
+        app.closed(dialog)
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
+        with open(os.path.join(folder, "custom")) as custom:
+            self.assertEqual(custom.read().splitlines(), [NUMBER] + ["16777215"] * 15)
+
+        app, window = self.start()
+        dialog = self.open_dialog(app, window)
+        probe = self.covered_probe(app, window, COLOUR)
+        self.x.wait_until(lambda: self.x.pixel(dialog, *FIRST_CUSTOM) == COLOUR, STEP_TIMEOUT,
+                          "the custom colour in its box")
+        self.click(dialog, FIRST_CUSTOM)
+        self.settle("Return")
+        app.closed(dialog)
+        app.wait_swatch(window, COLOUR, probe)
+        self.click(window, AFSLUITEN)
+        self.assertEqual(app.wait_exit(), 0)
 
     def wine_command(self, *command):
         return subprocess.run([self.wine, *command], env=self.session.environment(),
