@@ -167,5 +167,28 @@ class ScaledPicker(unittest.TestCase):
         time.sleep(0.3)
         self.assertTrue(self.app.running() and x.viewable(self.main))
 
+    def test_dialog_button_takes_the_device_pixel_and_a_held_return_confirms_nothing(self):
+        x = self.session.x
+        aim = (2001, 901)
+        x.paint(*aim, 1, 1, (200, 10, 30))
+        x.paint(aim[0] + 1, aim[1] + 1, 1, 1, (10, 200, 30))
+        x.focus(self.main)
+        x.key("Tab")
+        x.key("space")
+        dialog = self.app.dialog(self.main)
+        x.move(*aim)
+        x.key("alt+p")
+        x.wait_until(lambda: self.app.running() and x.grabbed(), STEP_TIMEOUT, "picker's grab")
+        # Long enough to repeat: a pick on each repeat would reach the dialog's OK.
+        x.key_down("Return")
+        time.sleep(1.5)
+        x.key_down("Return", False)
+        x.wait_until(lambda: not x.grabbed(), STEP_TIMEOUT, "grab released")
+        time.sleep(0.3)
+        self.assertTrue(x.viewable(dialog))
+        x.key("Return")
+        self.app.closed(dialog)
+        self.app.wait_swatch(self.main, (200, 10, 30))
+
 if __name__ == "__main__":
     unittest.main()

@@ -1,10 +1,13 @@
 #include "core/runtimeerror.h"
 #include "fakechooser.h"
+#include "fakepicker.h"
 #include "modalanswer.h"
+#include "qt/dialogcolourchooser.h"
 #include "qt/fatalerror.h"
 #include "qt/kleurtjeswindow.h"
 #include "qt/qtcolour.h"
 #include "qt/qttranslation.h"
+#include "qt/reasontip.h"
 #include "qt/swatch.h"
 
 #include <QClipboard>
@@ -39,6 +42,8 @@ private slots:
     void chooserFailureIsFatal();
     void dialogFollowsLocale_data();
     void dialogFollowsLocale();
+    void screenButtonPicksIntoTheDialog_data();
+    void screenButtonPicksIntoTheDialog();
 
 private:
     void clickKleur() { QTest::mouseClick(control<QPushButton>("cmdKleur"), Qt::LeftButton); }
@@ -298,6 +303,47 @@ void TestColourChooser::dialogFollowsLocale()
 
     QCOMPARE(shown, title);
     QCOMPARE(control<QPushButton>("cmdKleur")->text(), QStringLiteral("Kies kleur"));
+}
+
+void TestColourChooser::screenButtonPicksIntoTheDialog_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("confirmed");
+    QTest::addColumn<bool>("reasonShown");
+
+    QTest::newRow("picked") << "picked" << 5649426 << false;
+    QTest::newRow("cancelled") << "cancelled" << int(White) << false;
+    QTest::newRow("refused") << "refused" << int(White) << true;
+}
+
+// On every platform, Wayland too, the button is there and starts the program's own picker;
+// what it takes lands in the dialog, which stays open until the user confirms.
+void TestColourChooser::screenButtonPicksIntoTheDialog()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, confirmed);
+    QFETCH(bool, reasonShown);
+
+    QWidget owner;
+    DialogColourChooser chooser(
+        &owner, [answer](QObject *parent) { return new FakePicker(answer, parent); });
+    bool open = false;
+    bool shown = false;
+    const ModalAnswer<QColorDialog> modal([&](QColorDialog *dialog) {
+        const auto buttons = dialog->findChildren<QPushButton *>();
+        const auto button = std::find_if(buttons.begin(), buttons.end(),
+            [](QPushButton *b) { return b->text() == QLatin1String("&Pick Screen Color"); });
+        if (button != buttons.end() && (*button)->isVisible())
+            (*button)->click();
+        open = dialog->isVisible();
+        const auto *tip = dialog->findChild<ReasonTip *>();
+        shown = tip && tip->isVisible();
+        dialog->accept();
+    });
+    QVERIFY(chooser.ShowColor());
+    QVERIFY(open);
+    QCOMPARE(shown, reasonShown);
+    QCOMPARE(chooser.Color(), QVariant(confirmed));
 }
 
 QTEST_MAIN(TestColourChooser)

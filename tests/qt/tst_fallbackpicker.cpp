@@ -1,36 +1,7 @@
-#include "qt/fallbackpicker.h"
+#include "fakepicker.h"
+#include "qt/pick/fallbackpicker.h"
 
 #include <QTest>
-
-namespace {
-
-// Answers each start with the answer it was given.
-class FakePicker : public ScreenColourPicker
-{
-public:
-    explicit FakePicker(QString answer)
-        : m_answer(std::move(answer))
-    { }
-
-    void start() override
-    {
-        ++starts;
-        if (m_answer == u"picked")
-            emit picked(5649426);
-        else if (m_answer == u"cancelled")
-            emit cancelled();
-        else
-            emit refused(QStringLiteral("kan niet"), m_answer != u"waited");
-    }
-    bool isActive() const override { return false; }
-
-    int starts = 0;
-
-private:
-    QString m_answer;
-};
-
-} // namespace
 
 class TestFallbackPicker : public QObject
 {

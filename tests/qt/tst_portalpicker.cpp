@@ -1,6 +1,6 @@
 #include "modalanswer.h"
 #include "qt/dialogcolourchooser.h"
-#include "qt/portalpicker.h"
+#include "qt/pick/portalpicker.h"
 
 #include <QColorDialog>
 #include <QDBusConnection>

@@ -1,5 +1,5 @@
 #include "qt/qtcolour.h"
-#include "qt/x11picker.h"
+#include "qt/pick/x11picker.h"
 
 #include <QSignalSpy>
 #include <QTest>
