@@ -614,6 +614,61 @@ class UnderWine(unittest.TestCase):
         self.assertTrue(os.path.isfile(folder))
         self.assertEqual(self.recent(), [])
 
+    def test_recent_prints_the_good_lines_of_what_is_there_and_says_what_it_skipped(self):
+        skipped = "tintenwijzer: 1 regel in C:\\users\\"
+        unread = "tintenwijzer: kan de recente kleuren niet lezen uit C:\\users\\"
+        # the list file, or a folder in its place; where it goes; what is printed and the start
+        # of what is said
+        rows = [
+            (None, None, "", ""),
+            ("5649426\r\n255\r\n", None, NUMBER + "\n255\n", ""),
+            ("5649426\nrood\n\n255\n", None, NUMBER + "\n255\n", skipped),
+            # Only the first 64 KiB is read: a colour beyond it is not there.
+            (NUMBER + "\n" * 65536 + "255\n", None, NUMBER + "\n", ""),
+            ("folder", None, "", unread),
+            ("255\n", "/dev/full", None, "tintenwijzer: kan de recente kleuren niet schrijven"),
+        ]
+        for content, stdout, printed, said in rows:
+            with self.subTest(content=(content or "")[:20], stdout=stdout):
+                folder = self.state_folder()
+                if content is not None:
+                    os.mkdir(folder)
+                    path = os.path.join(folder, "recent")
+                    if content == "folder":
+                        os.mkdir(path)
+                    else:
+                        with open(path, "w", newline="") as recent:
+                            recent.write(content)
+                with open(stdout or os.devnull, "w") as target:
+                    result = subprocess.run(
+                        [self.wine, self.exe, "--recent"], env=self.session.environment(),
+                        stdin=subprocess.DEVNULL, stdout=target if stdout else subprocess.PIPE,
+                        stderr=subprocess.PIPE, text=True, timeout=STEP_TIMEOUT, check=False)
+                self.assertEqual(result.returncode, 1 if stdout else 0)
+                if not stdout:
+                    self.assertEqual(result.stdout, printed)
+                self.assertTrue(result.stderr.startswith(said), result.stderr)
+                self.assertLessEqual(len(result.stderr.splitlines()), 1, result.stderr)
+
+    def test_two_programs_at_once_both_keep_their_colours(self):
+        self.state_folder()
+        first, first_window = self.start()
+        second, second_window = self.start()
+        # Side by side: a swatch is read from the screen.
+        self.session.xdotool("windowmove", second_window, SCREEN_WIDTH // 2, 0)
+        self.x.wait_until(lambda: self.x.attributes(second_window).x >= SCREEN_WIDTH // 2,
+                          STEP_TIMEOUT, "the second window moved")
+        # A click on the swatch makes each the active one in turn, which Wine wants for keys.
+        self.click(first_window, SWATCH_CENTRE)
+        self.paste_colour(first_window, "#123456", COLOUR)
+        # The second read nothing at its start: it merges what is on disk as it writes.
+        self.click(second_window, SWATCH_CENTRE)
+        self.paste_colour(second_window, "255", RED)
+        for app, window in ((first, first_window), (second, second_window)):
+            self.click(window, AFSLUITEN)
+            self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(self.recent(), ["255", NUMBER])
+
     def test_custom_colours_are_kept_for_the_next_run(self):
         folder = self.state_folder()
         app, window = self.start()
