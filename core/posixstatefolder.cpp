@@ -72,14 +72,14 @@ std::string PosixStateFolder::userPath(const char *stateHome, const char *home)
     return {};
 }
 
-std::string PosixStateFolder::userPath()
+std::unique_ptr<PosixStateFolder> PosixStateFolder::forUser()
 {
     const char *home = std::getenv("HOME");
     if (!isAbsolute(home)) {
         if (const passwd *user = ::getpwuid(::getuid()))
             home = user->pw_dir;
     }
-    return userPath(std::getenv("XDG_STATE_HOME"), home);
+    return std::make_unique<PosixStateFolder>(userPath(std::getenv("XDG_STATE_HOME"), home));
 }
 
 std::string PosixStateFolder::pathOf(const std::string &name) const

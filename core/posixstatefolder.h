@@ -2,6 +2,8 @@
 
 #include "core/statefolder.h"
 
+#include <memory>
+
 // The state folder on Linux and other POSIX systems.
 class PosixStateFolder : public StateFolder
 {
@@ -11,8 +13,8 @@ public:
     // $XDG_STATE_HOME/tintenwijzer, or ~/.local/state/tintenwijzer where that variable is
     // unset or not absolute; empty without a home folder. Either may be null.
     static std::string userPath(const char *stateHome, const char *home);
-    // The same for this process's environment and user.
-    static std::string userPath();
+    // The folder at userPath() for this process's environment and user.
+    static std::unique_ptr<PosixStateFolder> forUser();
 
     std::string pathOf(const std::string &name) const override;
     std::optional<std::string> read(const std::string &name, std::size_t limit) const override;

@@ -2,6 +2,7 @@
 
 #include "core/statefolder.h"
 
+#include <cstdio>
 #include <utility>
 
 RecentStore::RecentStore(std::unique_ptr<StateFolder> folder, Warning warning)
@@ -84,4 +85,6 @@ void RecentStore::warn(std::string line)
     m_lastWarning = line;
     if (m_warning)
         m_warning(line);
+    else
+        std::fprintf(stderr, "%s\n", line.c_str());
 }

@@ -22,7 +22,8 @@ public:
 
     static constexpr const char *FileName = "recent";
 
-    RecentStore(std::unique_ptr<StateFolder> folder, Warning warning);
+    // Without a Warning of its own, a warning goes to standard error.
+    explicit RecentStore(std::unique_ptr<StateFolder> folder, Warning warning = {});
     ~RecentStore();
 
     // The list on disk now, under the colours of this run that could not be written.

@@ -2,14 +2,17 @@
 #include "ui_frmkleurtjes.h"
 
 #include "core/colourconversion.h"
+#include "core/posixstatefolder.h"
+#include "core/recentstore.h"
 #include "qt/accessiblewindow.h"
 #include "qt/announcer.h"
 #include "qt/dialogcolourchooser.h"
 #include "qt/handlerguard.h"
-#include "qt/qtcolour.h"
-#include "qt/reasontip.h"
 #include "qt/pick/screencolourpicker.h"
 #include "qt/pick/screenpickerfactory.h"
+#include "qt/qtcolour.h"
+#include "qt/reasontip.h"
+#include "qt/recentmenu.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,6 +21,7 @@
 #include <QDropEvent>
 #include <QIcon>
 #include <QImageReader>
+#include <QMenu>
 #include <QMimeData>
 #include <QPixmap>
 #include <QTimer>
@@ -123,7 +127,17 @@ KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget
     connect(paste, &QAction::triggered, this, &KleurtjesWindow::paste);
     addAction(paste);
     m_ui->lblNummer->addAction(paste);
-    m_ui->lblNummer->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Built when it opens, with the recent colours as they are then.
+    m_ui->lblNummer->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_ui->lblNummer, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint &position) { showNumberMenu(m_ui->lblNummer->mapToGlobal(position)); });
+
+    // The Menu key arrives as a context menu event, Shift+F10 only as a key.
+    auto *menu = new QAction(this);
+    menu->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10));
+    menu->setShortcutContext(Qt::WindowShortcut);
+    connect(menu, &QAction::triggered, this, &KleurtjesWindow::showNumberMenuFromKeyboard);
+    addAction(menu);
 }
 
 KleurtjesWindow::~KleurtjesWindow() = default;
@@ -197,6 +211,15 @@ void KleurtjesWindow::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
+// Whatever has the focus, the keyboard opens the number's menu: no other part has one.
+void KleurtjesWindow::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        showNumberMenuFromKeyboard();
+    else
+        QWidget::contextMenuEvent(event);
+}
+
 void KleurtjesWindow::dragEnterEvent(QDragEnterEvent *event)
 {
     // Accepting or not is what sets the cursor while the drag hovers.
@@ -228,6 +251,7 @@ void KleurtjesWindow::cmdKleurClicked()
         m_ui->picKleur->setBackColor(
             ColourConversion::toColourValue(toPropertyValue(m_dlgDialog->Color())));
         showNumberOfSwatch(true);
+        keep(colour());
     });
 }
 
@@ -255,6 +279,25 @@ void KleurtjesWindow::paste()
     });
 }
 
+void KleurtjesWindow::showNumberMenu(const QPoint &globalPosition)
+{
+    guarded([this, &globalPosition] {
+        QMenu menu(this);
+        menu.addActions(m_ui->lblNummer->actions());
+        menu.addSeparator();
+        auto *recent = new RecentMenu(recentStore(), &menu);
+        connect(recent, &RecentMenu::chosen, this,
+            [this](ColourValue value) { guarded([this, value] { takeColour(value); }); });
+        menu.addMenu(recent);
+        menu.exec(globalPosition);
+    });
+}
+
+void KleurtjesWindow::showNumberMenuFromKeyboard()
+{
+    showNumberMenu(m_ui->lblNummer->mapToGlobal(m_ui->lblNummer->rect().bottomLeft()));
+}
+
 // A colour from outside the dialog: the dialog opens on it next time, as on one confirmed.
 void KleurtjesWindow::takeColour(ColourValue value)
 {
@@ -263,6 +306,21 @@ void KleurtjesWindow::takeColour(ColourValue value)
     showNumberOfSwatch(true);
     if (m_reasonTip)
         m_reasonTip->hide();
+    keep(value);
+}
+
+// Kept for the next run too. Where that fails the colour still shows: one warning is all.
+void KleurtjesWindow::keep(ColourValue value)
+{
+    recentStore().take(value);
+}
+
+// Made on first use: nothing of the list is read at start.
+RecentStore &KleurtjesWindow::recentStore()
+{
+    if (!m_recent)
+        m_recent = std::make_unique<RecentStore>(PosixStateFolder::forUser());
+    return *m_recent;
 }
 
 // Not a modal box: the user only has to try again.

@@ -12,6 +12,7 @@
 
 class Announcer;
 class ReasonTip;
+class RecentStore;
 class ScreenColourPicker;
 
 namespace Ui {
@@ -19,7 +20,8 @@ class frmKleurtjes;
 }
 
 // frmKleurtjes: the swatch, its colour number and the two buttons, with the handlers
-// that connect them to the colour chooser, the clipboard and drag and drop.
+// that connect them to the colour chooser, the clipboard, drag and drop and the recent
+// colours.
 class KleurtjesWindow : public QWidget
 {
     Q_OBJECT
@@ -50,6 +52,7 @@ signals:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -59,7 +62,11 @@ private:
     void cmdOKClicked();
     void copy(Notation notation);
     void paste();
+    void showNumberMenu(const QPoint &globalPosition);
+    void showNumberMenuFromKeyboard();
     void takeColour(ColourValue value);
+    void keep(ColourValue value);
+    RecentStore &recentStore();
     void refuse(const std::string &reason);
     void showNumberOfSwatch(bool announce);
 
@@ -68,5 +75,6 @@ private:
     ReasonTip *m_reasonTip = nullptr;
     ScreenColourPicker *m_picker = nullptr;
     Announcer *m_announcer = nullptr;
+    std::unique_ptr<RecentStore> m_recent;
     bool m_pickPending = false;
 };

@@ -1,6 +1,8 @@
 #include "qt/startoptions.h"
 
 #include "core/colournumber.h"
+#include "core/posixstatefolder.h"
+#include "core/recentstore.h"
 
 #include <cerrno>
 #include <csignal>
@@ -43,6 +45,20 @@ bool writeLine(std::FILE *stream, const std::string &text)
     return std::fflush(stream) == 0 && written && ended;
 }
 
+// Writes text to standard output, or says on standard error why it could not.
+bool writeOrSay(const std::string &text, const char *what)
+{
+    // A reader that is gone is then a write error to report, not a silent death by SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
+    errno = 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+    if (std::fflush(stdout) == 0 && written)
+        return true;
+    const int reason = errno ? errno : EIO;
+    std::fprintf(stderr, "tintenwijzer: kan %s niet schrijven: %s\n", what, std::strerror(reason));
+    return false;
+}
+
 } // namespace
 
 CommandLine::Result StartOptions::read(int argc, char **argv)
@@ -61,13 +77,11 @@ int StartOptions::answer(const CommandLine::Result &result)
 
 bool StartOptions::print(ColourValue value)
 {
-    // A reader that is gone is then a write error to report, not a silent death by SIGPIPE.
-    std::signal(SIGPIPE, SIG_IGN);
-    errno = 0;
-    if (writeLine(stdout, colourNumber(value)))
-        return true;
-    const int reason = errno ? errno : EIO;
-    std::fprintf(
-        stderr, "tintenwijzer: kan het kleurnummer niet schrijven: %s\n", std::strerror(reason));
-    return false;
+    return writeOrSay(colourNumber(value) + '\n', "het kleurnummer");
+}
+
+int StartOptions::printRecent()
+{
+    RecentStore store(PosixStateFolder::forUser());
+    return writeOrSay(store.colours().text(), "de recente kleuren") ? 0 : PrintFailedStatus;
 }

@@ -17,6 +17,10 @@ public:
     // written is said on standard error instead, and false returned.
     static bool print(ColourValue value);
 
+    // For --recent: the recent colours, newest first, one number a line on standard output;
+    // returns the exit status.
+    static int printRecent();
+
     static constexpr int PrintFailedStatus = 1;
     // --pick --print where the pick was cancelled or refused, or the window closed first.
     static constexpr int NothingPickedStatus = 1;

@@ -40,10 +40,13 @@ void nameApplication()
 int Startup::run(int &argc, char **argv)
 {
     StandardStreams::holdClosed();
-    // Help, version and mistakes are answered before anything looks for a display.
+    // Help, version, the recent colours and mistakes are answered before anything looks for
+    // a display.
     const CommandLine::Result options = StartOptions::read(argc, argv);
     if (options.exitStatus)
         return StartOptions::answer(options);
+    if (options.recent)
+        return StartOptions::printRecent();
 
     const DisplayCheck display(QProcessEnvironment::systemEnvironment(), argumentList(argc, argv));
     if (!display.found()) {

@@ -64,6 +64,7 @@ class Session:
         self.directory = tempfile.mkdtemp(prefix="tintenwijzer-e2e-")
         self.home_variables = privatehome.variables(self.directory)
         self._apps = []
+        self._clipboard_owners = []
         self._xvfb = None
         self.x = None
         try:
@@ -128,6 +129,28 @@ class Session:
         subprocess.run(["xdotool", *map(str, arguments)], env=self.environment(),
                        stdin=subprocess.DEVNULL, check=True, timeout=STEP_TIMEOUT)
 
+    def set_clipboard(self, text):
+        """Puts text on the clipboard, held by an xclip until another owner takes it."""
+        owner = subprocess.Popen(
+            ["xclip", "-quiet", "-selection", "clipboard", "-display", self.name],
+            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+            preexec_fn=_die_with_parent)
+        self._clipboard_owners.append(owner)
+        owner.stdin.write(text.encode())
+        owner.stdin.close()
+        # It says that it waits once it owns the clipboard.
+        if not select.select([owner.stderr], [], [], STEP_TIMEOUT)[0]:
+            raise AssertionError("xclip did not take the clipboard")
+        owner.stderr.readline()
+        # Read back, so that the server has made it the owner before the key is sent: the
+        # program would paste what it read of the clipboard before.
+        def holds():
+            result = subprocess.run(
+                ["xclip", "-o", "-selection", "clipboard", "-display", self.name],
+                capture_output=True, timeout=STEP_TIMEOUT, check=False)
+            return result.stdout == text.encode()
+        self.x.wait_until(holds, STEP_TIMEOUT, f"{text} on the clipboard")
+
     def start(self, program=None):
         app = App(self, program or [binary()])
         self._apps.append(app)
@@ -136,6 +159,10 @@ class Session:
     def close(self):
         for app in self._apps:
             app.stop()
+        for owner in self._clipboard_owners:
+            owner.kill()
+            owner.wait()
+            owner.stderr.close()
         if self.x:
             self.x.close()
             self.x = None

@@ -3,8 +3,6 @@ is announced, or before Qt 6.8 makes a notification appear, with the words to sa
 window is a frame."""
 
 import os
-import select
-import subprocess
 import time
 import unittest
 
@@ -65,28 +63,6 @@ class Speech(unittest.TestCase):
                 self.fail(f"no {what}; heard {self.notifications}")
             time.sleep(0.02)
 
-    def set_clipboard(self, text):
-        owner = subprocess.Popen(
-            ["xclip", "-quiet", "-selection", "clipboard", "-display", self.session.name],
-            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        self.addCleanup(owner.stderr.close)
-        self.addCleanup(owner.wait)
-        self.addCleanup(owner.kill)
-        owner.stdin.write(text.encode())
-        owner.stdin.close()
-        # It says that it waits once it owns the clipboard.
-        if not select.select([owner.stderr], [], [], STEP_TIMEOUT)[0]:
-            self.fail("xclip did not take the clipboard")
-        owner.stderr.readline()
-        # Read back, so that the server has made it the owner before the key is sent: the
-        # program would paste what it read of the clipboard before.
-        def holds():
-            result = subprocess.run(
-                ["xclip", "-o", "-selection", "clipboard", "-display", self.session.name],
-                capture_output=True, timeout=STEP_TIMEOUT, check=False)
-            return result.stdout == text.encode()
-        self.session.x.wait_until(holds, STEP_TIMEOUT, f"{text} on the clipboard")
-
     def frame(self):
         for application in self.pyatspi.Registry.getDesktop(0):
             if application is not None and application.get_process_id() == self.app.pid:
@@ -111,7 +87,7 @@ class Speech(unittest.TestCase):
                     dialog = self.app.dialog(window)
                     self.app.confirm_colour(window, dialog, given)
                 elif given is not None:
-                    self.set_clipboard(given)
+                    self.session.set_clipboard(given)
                     # Without a window manager, nobody gives it back after the dialog.
                     self.session.x.focus(window)
                     self.session.x.key("ctrl+v")

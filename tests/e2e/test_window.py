@@ -1,5 +1,7 @@
 """The real program on a real X server: what a window manager and a user get to see."""
 
+import os
+import subprocess
 import unittest
 
 from harness import HEIGHT, STEP_TIMEOUT, TITLE, WIDTH, Session, binary
@@ -124,6 +126,14 @@ class Keyboard(unittest.TestCase):
         dialog = self.app.dialog(self.window)
         self.app.confirm_colour(self.window, dialog, (18, 52, 86))
 
+    def test_menu_key_or_shift_f10_opens_the_number_menu(self):
+        for key in ("Menu", "shift+F10"):
+            with self.subTest(key=key):
+                self.x.key(key)
+                menu = self.app.other_window(self.window)
+                self.x.key("Escape")
+                self.app.closed(menu)
+
 
 class CommandLine(unittest.TestCase):
     def test_start_colour_shown_and_printed_at_the_end(self):
@@ -136,6 +146,33 @@ class CommandLine(unittest.TestCase):
             session.x.key("Return")
             self.assertEqual(app.wait_exit(), 0)
             self.assertEqual(app.output(), "5649426\n")
+
+    def test_pasted_colour_is_listed_by_recent_after_another_run(self):
+        with Session() as session:
+            def recent():
+                # Without a display, as from a script.
+                env = {k: v for k, v in session.environment().items() if k != "DISPLAY"}
+                result = subprocess.run([binary(), "--recent"], env=env, capture_output=True,
+                                        text=True, timeout=STEP_TIMEOUT, check=False)
+                return result.returncode, result.stdout, result.stderr
+
+            self.assertEqual(recent(), (0, "", ""))
+            app = session.start()
+            window = app.main_window()
+            session.set_clipboard("#123456")
+            session.x.key("ctrl+v")
+            app.wait_swatch(window, (18, 52, 86))
+            session.x.key("Return")
+            self.assertEqual(app.wait_exit(), 0)
+            # A start colour is shown, not kept.
+            app = session.start([binary(), "#ff0000"])
+            app.main_window()
+            session.x.key("Return")
+            self.assertEqual(app.wait_exit(), 0)
+            self.assertEqual(recent(), (0, "5649426\n", ""))
+            state = session.home_variables["XDG_STATE_HOME"]
+            with open(os.path.join(state, "tintenwijzer", "recent"), encoding="ascii") as kept:
+                self.assertEqual(kept.read(), "5649426\n")
 
 
 class Closing(unittest.TestCase):

@@ -9,6 +9,8 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -17,36 +19,68 @@
 #include <QTest>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
-// The texts of the context menu that a right-click on the widget opens, as the user reads
-// them, after choosing the entry `choose` in it, if given; empty when no menu opens.
-QStringList contextMenuOf(QWidget *widget, const QString &choose = {})
+// The texts of the context menu that a right-click on the widget opens, or the key given,
+// as the user reads them, after choosing the entry `choose` in it, if given; empty when no
+// menu opens. In "Recente kleuren/255 (#FF0000)" the texts are those of the submenu.
+QStringList contextMenuOf(
+    QWidget *widget, const QString &choose = {}, const QString &how = QStringLiteral("right-click"))
 {
     QStringList texts;
     QTimer::singleShot(0, widget, [&texts, choose] {
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         if (!menu)
             return;
+        QMenu *top = menu;
         QAction *chosen = nullptr;
-        for (QAction *action : menu->actions()) {
-            const QString text = action->isSeparator()
-                ? QStringLiteral("-")
-                : action->text().replace(QLatin1String("&&"), QLatin1String("&"));
-            texts << text;
-            if (text == choose)
-                chosen = action;
+        for (const QString &step : choose.split(u'/')) {
+            texts.clear();
+            for (QAction *action : menu->actions()) {
+                const QString text = action->isSeparator()
+                    ? QStringLiteral("-")
+                    : action->text().replace(QLatin1String("&&"), QLatin1String("&"));
+                texts << text;
+                if (text == step && action->isEnabled())
+                    chosen = action;
+            }
+            if (chosen && chosen->menu())
+                menu = std::exchange(chosen, nullptr)->menu();
         }
         // As a click does: the menu closes before the action runs.
-        menu->close();
+        top->close();
         if (chosen)
             chosen->trigger();
     });
     const QPoint centre = widget->rect().center();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, centre, widget->mapToGlobal(centre));
-    QApplication::sendEvent(widget, &event);
+    if (how == QLatin1String("Shift+F10")) {
+        QTest::keyClick(widget, Qt::Key_F10, Qt::ShiftModifier);
+    } else {
+        // The Menu key reaches the focus widget as the platform turns it into this event.
+        QContextMenuEvent event(how == QLatin1String("Menu key") ? QContextMenuEvent::Keyboard
+                                                                 : QContextMenuEvent::Mouse,
+            centre, widget->mapToGlobal(centre));
+        QApplication::sendEvent(widget, &event);
+    }
     QCoreApplication::processEvents();
     return texts;
+}
+
+QString recentFile()
+{
+    QFile file(qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/tintenwijzer/recent"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+}
+
+void writeRecentFile(const QByteArray &text)
+{
+    const QString folder = qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/tintenwijzer");
+    QDir().mkpath(folder);
+    QFile file(folder + QStringLiteral("/recent"));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
 }
 
 // What the clipboard or a drag holds in a test row.
@@ -104,6 +138,7 @@ private slots:
     void copies();
     void contextMenus_data();
     void contextMenus();
+    void recentColours();
     void leftClicksDoNothing_data();
     void leftClicksDoNothing();
     void accessibleNames_data();
@@ -156,6 +191,8 @@ void TestDesktop::init()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QGuiApplication::clipboard()->setText(QStringLiteral("leeg"));
+    QDir(qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/tintenwijzer"))
+        .removeRecursively();
 }
 
 // Chooses 5649426 in the dialog, pastes what the row holds, or drags it onto the swatch and
@@ -180,6 +217,10 @@ void TestDesktop::apply(const QString &how, const QString &kind, const QString &
         QTRY_VERIFY(!s_spoken.isEmpty());
     } else if (how == QLatin1String("Kies kleur")) {
         QTest::mouseClick(widget(QStringLiteral("cmdKleur")), Qt::LeftButton);
+    } else if (how == QLatin1String("Recente kleuren")) {
+        writeRecentFile("255\n5649426\n");
+        contextMenuOf(widget(QStringLiteral("lblNummer")),
+            QStringLiteral("Recente kleuren/5649426 (#123456)"));
     } else if (how == QLatin1String("drop")) {
         std::unique_ptr<QMimeData> data(mimeData(kind, text));
         QWidget *target = widget(QStringLiteral("picKleur"));
@@ -243,23 +284,55 @@ void TestDesktop::copies()
 void TestDesktop::contextMenus_data()
 {
     QTest::addColumn<QString>("widget");
+    QTest::addColumn<QString>("how");
     QTest::addColumn<QStringList>("menu");
 
+    const QStringList number { "Kleur van het scherm…", "-", "Kopiëren",
+        "Kopiëren als HTML (#RRGGBB)", "Kopiëren als RGB(r, g, b)",
+        "Kopiëren als VB-hex (&H00BBGGRR&)", "-", "Plakken", "-", "Recente kleuren" };
     QTest::newRow("number") << "lblNummer"
-                            << QStringList { "Kleur van het scherm…", "-", "Kopiëren",
-                                   "Kopiëren als HTML (#RRGGBB)", "Kopiëren als RGB(r, g, b)",
-                                   "Kopiëren als VB-hex (&H00BBGGRR&)", "-", "Plakken" };
-    QTest::newRow("swatch") << "picKleur" << QStringList {};
-    QTest::newRow("window") << "frmKleurtjes" << QStringList {};
+                            << "right-click" << number;
+    QTest::newRow("swatch") << "picKleur"
+                            << "right-click" << QStringList {};
+    QTest::newRow("window") << "frmKleurtjes"
+                            << "right-click" << QStringList {};
+    QTest::newRow("Afsluiten") << "cmdOK"
+                               << "right-click" << QStringList {};
+    // From the keyboard, wherever the focus is, the number's menu opens.
+    QTest::newRow("Menu key on Afsluiten") << "cmdOK"
+                                           << "Menu key" << number;
+    QTest::newRow("Shift+F10 on Kies kleur") << "cmdKleur"
+                                             << "Shift+F10" << number;
 }
 
 void TestDesktop::contextMenus()
 {
     QFETCH(QString, widget);
+    QFETCH(QString, how);
     QFETCH(QStringList, menu);
 
-    QCOMPARE(contextMenuOf(this->widget(widget)), menu);
+    this->widget(widget)->setFocus();
+    QCOMPARE(contextMenuOf(this->widget(widget), {}, how), menu);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("leeg"));
+}
+
+void TestDesktop::recentColours()
+{
+    QWidget *label = widget(QStringLiteral("lblNummer"));
+    const QString recent = QStringLiteral("Recente kleuren/");
+    QCOMPARE(
+        contextMenuOf(label, recent), QStringList({ "Geen recente kleuren", "-", "Lijst wissen" }));
+    QVERIFY2(!QFile::exists(qEnvironmentVariable("XDG_STATE_HOME") + "/tintenwijzer"),
+        "the folder is made before a colour is kept");
+
+    // Another copy of the program wrote the list meanwhile; the menu reads it as it opens.
+    writeRecentFile("255\nrood\n5649426\n");
+    QCOMPARE(contextMenuOf(label, recent),
+        QStringList({ "255 (#FF0000)", "5649426 (#123456)", "-", "Lijst wissen" }));
+    contextMenuOf(label, recent + QStringLiteral("Lijst wissen"));
+    QCOMPARE(recentFile(), QString());
+    QCOMPARE(contextMenuOf(label, recent).first(), QStringLiteral("Geen recente kleuren"));
+    QCOMPARE(number(), QStringLiteral("16777215"));
 }
 
 void TestDesktop::leftClicksDoNothing_data()
@@ -339,6 +412,7 @@ void TestDesktop::takesColour_data()
     row("Ctrl+V, x-color", "Ctrl+V", "colour", "#123456", true);
     row("drop, x-color", "drop", "colour", "#123456", true);
     row("drop, RGB()", "drop", "text", "RGB(18, 52, 86)", true);
+    row("Recente kleuren", "Recente kleuren", "", "", true);
     row("Ctrl+V, no colour", "Ctrl+V", "text", "#12345", false,
         "Na # komen 3 of 6 hexadecimale cijfers");
     row("Plakken, no colour", "Plakken", "text", "18, 52, 256", false,
@@ -369,6 +443,13 @@ void TestDesktop::takesColour()
     QCOMPARE(number(), QString::number(shown));
     QCOMPARE(reasonShown(), reason.isEmpty() ? std::nullopt : std::optional(reason));
     QVERIFY(!QApplication::activeModalWidget());
+    // Each colour taken is kept, in front; a start colour is not.
+    const bool kept = taken && !how.startsWith(QLatin1String("start"));
+    const bool listed = how == QLatin1String("Recente kleuren");
+    QCOMPARE(recentFile(),
+        listed     ? QStringLiteral("5649426\n255\n")
+            : kept ? QStringLiteral("5649426\n")
+                   : QString());
     // While a drag hovers, the cursor shows what the window would do with it.
     if (how == QLatin1String("drop"))
         QCOMPARE(m_dragAccepted, taken);

@@ -226,6 +226,8 @@ void TestStartup::commandLineAnsweredWithoutDisplay_data()
     QTest::newRow("help, whatever follows") << QStringList { "--help", "--bogus" } << 0
                                             << "Gebruik: tintenwijzer [--pick] [--print] [KLEUR]"
                                             << "";
+    QTest::newRow("recent colours, none kept") << QStringList { "--recent" } << 0 << ""
+                                               << "";
     QTest::newRow("no colour") << QStringList { "--print", "#12345" } << 2 << ""
                                << "tintenwijzer: Na # komen 3 of 6 hexadecimale cijfers\n";
     QTest::newRow("no colour in three words")
