@@ -4,6 +4,7 @@
 #include "win32/handlerguard.h"
 #include "win32/pick/screenpicker.h"
 #include "win32/widetext.h"
+#include "win32/windowsstatefolder.h"
 
 #include <cderr.h>
 #include <colordlg.h>
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <climits>
 #include <cwchar>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -31,6 +34,10 @@ RECT childRect(HWND dialog, HWND child)
 
 } // namespace
 
+ColourChooser::ColourChooser(CustomColours::Warning warning)
+    : m_customColors(std::make_unique<WindowsStateFolder>(), std::move(warning))
+{ }
+
 bool ColourChooser::ShowColor(HWND owner)
 {
     m_instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
@@ -38,16 +45,20 @@ bool ColourChooser::ShowColor(HWND owner)
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
     dialog.rgbResult = m_color;
-    dialog.lpCustColors = m_customColors.data();
+    dialog.lpCustColors = m_customColors.colours();
     // Open in full: the fields a pick fills are in the custom part.
     dialog.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ENABLEHOOK;
     dialog.lCustData = reinterpret_cast<LPARAM>(this);
     dialog.lpfnHook = hookProcedure;
-    if (ChooseColorW(&dialog)) {
+    const BOOL confirmed = ChooseColorW(&dialog);
+    const DWORD error = confirmed ? 0 : CommDlgExtendedError();
+    // The dialog adds a custom colour at once, so a cancel keeps it too.
+    m_customColors.keep();
+    if (confirmed) {
         m_color = dialog.rgbResult;
         return true;
     }
-    switch (CommDlgExtendedError()) {
+    switch (error) {
     case 0:
         return false;
     case CDERR_MEMALLOCFAILURE:

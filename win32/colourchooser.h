@@ -2,16 +2,18 @@
 
 #include "core/colourvalue.h"
 #include "core/propertyvalue.h"
+#include "win32/customcolours.h"
 
 #include <windows.h>
 
-#include <array>
-
 // dlgDialog: the system's colour dialog, the colour last confirmed in it and the custom
-// colours, which last as long as the program runs.
+// colours, which are kept from one run to the next.
 class ColourChooser
 {
 public:
+    // Where the custom colours cannot be read or kept, warning gets a line that says so.
+    explicit ColourChooser(CustomColours::Warning warning);
+
     // Opens the dialog modally over owner; true when the user confirmed a colour, false on
     // cancel. Throws RuntimeError when the dialog itself fails.
     bool ShowColor(HWND owner);
@@ -27,9 +29,5 @@ private:
 
     HINSTANCE m_instance = nullptr;
     COLORREF m_color = 0;
-    std::array<COLORREF, 16> m_customColors = [] {
-        std::array<COLORREF, 16> colours {};
-        colours.fill(RGB(255, 255, 255));
-        return colours;
-    }();
+    CustomColours m_customColors;
 };

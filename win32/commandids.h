@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/colournotation.h"
+#include "core/recentcolours.h"
 
 // The number of every control and command of frmKleurtjes: buttons, menu entries and
 // accelerators share one WM_COMMAND, so they share one list. None may be IDOK (1) or
@@ -19,6 +20,11 @@ enum CommandId : int {
     Plakken,
 
     SchermKleur = 301,
+
+    // One per colour of "Recente kleuren", newest first, then the end of the list.
+    RecenteKleur = 401,
+    LijstWissen = 451,
 };
 
 static_assert(Plakken - Kopieren == AllNotations.size());
+static_assert(RecenteKleur + RecentColours::Capacity <= LijstWissen);

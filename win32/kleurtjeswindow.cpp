@@ -8,6 +8,7 @@
 #include "win32/clipboard.h"
 #include "win32/commandids.h"
 #include "win32/handlerguard.h"
+#include "win32/recentmenu.h"
 #include "win32/widetext.h"
 
 #include <windowsx.h>
@@ -242,17 +243,34 @@ void KleurtjesWindow::onCommand(int id, int code)
     case SchermKleur:
         pickFromScreen();
         break;
+    case LijstWissen:
+        m_recent.clear();
+        break;
+    default:
+        if (id >= RecenteKleur && id < LijstWissen)
+            takeRecent(static_cast<std::size_t>(id - RecenteKleur));
+        break;
     }
 }
 
+// The mouse opens the menu on the number; the keyboard, with Shift+F10 or the Menu key,
+// anywhere in the window, below the number.
 bool KleurtjesWindow::onContextMenu(HWND target, LPARAM at)
 {
-    if (target != m_lblNummer)
+    POINT point { GET_X_LPARAM(at), GET_Y_LPARAM(at) };
+    const bool fromKeyboard = point.x == -1 && point.y == -1;
+    if (!fromKeyboard && target != m_lblNummer)
         return false;
+    if (fromKeyboard) {
+        RECT number {};
+        GetWindowRect(m_lblNummer, &number);
+        point = { number.left, number.bottom };
+    }
     const Menu menu = createNumberMenu();
+    m_recentShown = m_recent.colours().colours();
+    const RecentMenu recent(menu.get(), m_recentShown, GetDpiForWindow(m_frmKleurtjes.get()));
     // The chosen entry comes back as a WM_COMMAND, the same way as its accelerator.
-    TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, GET_X_LPARAM(at), GET_Y_LPARAM(at), 0,
-        m_frmKleurtjes.get(), nullptr);
+    TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, point.x, point.y, 0, m_frmKleurtjes.get(), nullptr);
     return true;
 }
 
@@ -286,6 +304,7 @@ void KleurtjesWindow::cmdKleurClicked()
         return;
     m_picKleur.setBackColor(ColourConversion::toColourValue(m_dlgDialog.Color()));
     showNumberOfSwatch(true);
+    m_recent.take(m_picKleur.backColor());
 }
 
 void KleurtjesWindow::cmdOKClicked()
@@ -354,6 +373,14 @@ void KleurtjesWindow::takeColour(ColourValue value)
     m_dlgDialog.setColor(value);
     showNumberOfSwatch(true);
     m_reasonTip.hide();
+    m_recent.take(value);
+}
+
+// Shown as a paste would show it, and so first in the list again.
+void KleurtjesWindow::takeRecent(std::size_t index)
+{
+    if (index < m_recentShown.size())
+        takeColour(m_recentShown[index]);
 }
 
 // Not a modal box: the user only has to try again.

@@ -2,21 +2,26 @@
 
 #include "core/colournotation.h"
 #include "core/colourvalue.h"
+#include "core/recentstore.h"
 #include "win32/accessibleannotations.h"
 #include "win32/colourchooser.h"
 #include "win32/formfonts.h"
 #include "win32/hovertip.h"
-#include "win32/reasontip.h"
 #include "win32/pick/screenpicker.h"
+#include "win32/reasontip.h"
+#include "win32/startoptions.h"
 #include "win32/swatch.h"
 #include "win32/uniquehandle.h"
 #include "win32/windowprocedure.h"
+#include "win32/windowsstatefolder.h"
 #include "win32/windowwatch.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // frmKleurtjes: the swatch, its colour number and the two buttons, with the handlers that
 // connect them to the colour chooser and the clipboard. The window is made hidden.
@@ -60,6 +65,7 @@ private:
     void pickFromScreen();
     void postPendingPick();
     void takeColour(ColourValue value);
+    void takeRecent(std::size_t index);
     void refuse(const std::string &reason);
     void pressFocusedButton();
     void showNumberOfSwatch(bool announce);
@@ -85,7 +91,7 @@ private:
     WindowWatch m_watch;
     AccessibleAnnotations m_annotations;
     FormFonts m_fonts;
-    ColourChooser m_dlgDialog;
+    ColourChooser m_dlgDialog { StartOptions::warn };
     AcceleratorTable m_accelerators;
     // The control that gets the focus back when the window is activated again.
     HWND m_focus = nullptr;
@@ -93,4 +99,8 @@ private:
     bool m_pickPending = false;
     bool m_pickEndsProgram = false;
     std::optional<ScreenPicker::Outcome> m_lastPick;
+    // Read when the menu first shows it or a colour is taken, not at start-up.
+    RecentStore m_recent { std::make_unique<WindowsStateFolder>(), StartOptions::warn };
+    // The recent colours as the number's menu last showed them, for the command that follows.
+    std::vector<ColourValue> m_recentShown;
 };

@@ -64,6 +64,8 @@ Written writeLine(DWORD standard, std::string_view utf8)
 }
 
 constexpr std::string_view PrintFailed = "tintenwijzer: kan het kleurnummer niet schrijven";
+constexpr std::string_view PrintRecentFailed
+    = "tintenwijzer: kan de recente kleuren niet schrijven";
 
 // A box only where there is no stream at all: one the caller closed or filled would keep a
 // script waiting on a box nobody sees.
@@ -104,7 +106,34 @@ int StartOptions::print(ColourValue value)
     return PrintFailedStatus;
 }
 
+int StartOptions::printRecent(std::string_view lines)
+{
+    // One write, and writeLine gives the last line its end.
+    if (lines.ends_with('\n'))
+        lines.remove_suffix(1);
+    if (lines.empty())
+        return 0;
+    // Where there is no console, as --help: in a box.
+    switch (writeLine(STD_OUTPUT_HANDLE, lines)) {
+    case Written::Yes:
+        return 0;
+    case Written::Nowhere:
+        MessageBoxW(nullptr, widened(lines).c_str(), widened(ProjectRecord::name).c_str(),
+            MB_OK | MB_ICONINFORMATION);
+        return 0;
+    case Written::Failed:
+        break;
+    }
+    tell(STD_ERROR_HANDLE, PrintRecentFailed, MB_ICONERROR);
+    return PrintFailedStatus;
+}
+
 void StartOptions::complain(std::string_view why)
 {
     tell(STD_ERROR_HANDLE, "tintenwijzer: " + std::string(why), MB_ICONERROR);
+}
+
+void StartOptions::warn(const std::string &line)
+{
+    writeLine(STD_ERROR_HANDLE, line);
 }

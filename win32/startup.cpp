@@ -1,23 +1,32 @@
 #include "win32/startup.h"
 
+#include "core/recentstore.h"
 #include "win32/comapartment.h"
 #include "win32/fatalerror.h"
 #include "win32/handlerguard.h"
 #include "win32/kleurtjeswindow.h"
 #include "win32/standardhandles.h"
 #include "win32/startoptions.h"
+#include "win32/windowsstatefolder.h"
 
 #include <commctrl.h>
+
+#include <memory>
 
 int Startup::run(HINSTANCE instance, int showCommand) noexcept
 {
     int status = FatalError::ExitStatus;
     guarded(nullptr, [&] {
         StandardHandles::holdClosed();
-        // Help, version and mistakes are answered before any window opens.
+        // Help, version, the recent colours and mistakes are answered before any window opens.
         const CommandLine::Result options = StartOptions::read();
         if (options.exitStatus) {
             status = StartOptions::answer(options);
+            return;
+        }
+        if (options.recent) {
+            RecentStore store(std::make_unique<WindowsStateFolder>(), StartOptions::warn);
+            status = StartOptions::printRecent(store.colours().text());
             return;
         }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <utility>
 
 // Owns one handle of the Windows API and gives it back through Release when it goes.
@@ -79,6 +81,12 @@ struct FreeLocal
     void operator()(void *memory) const { LocalFree(memory); }
 };
 
+// What the shell gives, such as a known folder's path.
+struct FreeTaskMemory
+{
+    void operator()(void *memory) const { CoTaskMemFree(memory); }
+};
+
 struct CloseKernelHandle
 {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -94,5 +102,8 @@ using WindowHandle = UniqueHandle<HWND, DestroyWindowHandle>;
 using GlobalMemory = UniqueHandle<HGLOBAL, FreeGlobal>;
 // What CommandLineToArgvW gives.
 using LocalArguments = UniqueHandle<wchar_t **, FreeLocal>;
+// What FormatMessageW allocates.
+using LocalText = UniqueHandle<wchar_t *, FreeLocal>;
+using TaskText = UniqueHandle<wchar_t *, FreeTaskMemory>;
 // Not for the handles that fail as INVALID_HANDLE_VALUE: those must be made nullptr first.
 using KernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;

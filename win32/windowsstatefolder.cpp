@@ -1,0 +1,196 @@
+#include "win32/windowsstatefolder.h"
+
+#include "win32/uniquehandle.h"
+#include "win32/widetext.h"
+
+#include <windows.h>
+
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+
+namespace {
+
+constexpr const wchar_t *FolderName = L"Tintenwijzer";
+// Names already taken beside the file are passed over; this many in a row is no chance.
+constexpr int TemporaryAttempts = 100;
+// ReadFile and WriteFile count in DWORDs; no file here comes near it.
+constexpr std::size_t Chunk = 1 << 20;
+
+// The system's own words, in the user's language, without the full stop and line end.
+std::string systemReason(DWORD error)
+{
+    wchar_t *text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    const LocalText owned(text);
+    std::wstring reason = length ? std::wstring(text, length) : std::wstring();
+    while (!reason.empty() && std::wcschr(L"\r\n. ", reason.back()))
+        reason.pop_back();
+    if (reason.empty())
+        return "fout " + std::to_string(error);
+    return narrowed(reason);
+}
+
+[[noreturn]] void fail(DWORD error)
+{
+    throw StateFolder::Failure(systemReason(error));
+}
+
+KernelHandle opened(HANDLE handle)
+{
+    return KernelHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+
+bool isFolder(const std::wstring &path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The folder, and those above it that are missing.
+void makeFolder(const std::wstring &path)
+{
+    if (CreateDirectoryW(path.c_str(), nullptr))
+        return;
+    DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS && isFolder(path))
+        return;
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (error == ERROR_PATH_NOT_FOUND && separator != std::wstring::npos && separator > 0) {
+        makeFolder(path.substr(0, separator));
+        if (CreateDirectoryW(path.c_str(), nullptr))
+            return;
+        error = GetLastError();
+    }
+    fail(error);
+}
+
+void writeAll(HANDLE file, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), static_cast<DWORD>(std::min(bytes.size(), Chunk)),
+                &written, nullptr))
+            fail(GetLastError());
+        if (written == 0)
+            fail(ERROR_DISK_FULL);
+        bytes.remove_prefix(written);
+    }
+}
+
+} // namespace
+
+std::wstring WindowsStateFolder::folder()
+{
+    wchar_t *path = nullptr;
+    const HRESULT result
+        = SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &path);
+    const TaskText owned(path);
+    if (FAILED(result) || !path)
+        throw Failure("Windows geeft geen map voor lokale toepassingsgegevens");
+    return std::wstring(path) + L'\\' + FolderName;
+}
+
+std::wstring WindowsStateFolder::widePath(const std::string &name)
+{
+    return folder() + L'\\' + widened(name);
+}
+
+std::string WindowsStateFolder::pathOf(const std::string &name) const
+{
+    try {
+        return narrowed(widePath(name));
+    } catch (const Failure &) {
+        return "%LOCALAPPDATA%\\" + narrowed(FolderName) + '\\' + name;
+    }
+}
+
+std::optional<std::string> WindowsStateFolder::read(
+    const std::string &name, std::size_t limit) const
+{
+    // Shared for every use: another copy renames its new file over this one meanwhile.
+    const KernelHandle file = opened(CreateFileW(widePath(name).c_str(), GENERIC_READ,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return std::nullopt;
+        fail(error);
+    }
+    // A folder under the name opens only with backup semantics; a device or pipe is no file.
+    if (GetFileType(file.get()) != FILE_TYPE_DISK)
+        fail(ERROR_INVALID_FUNCTION);
+    std::string bytes(limit, '\0');
+    std::size_t size = 0;
+    while (size < limit) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), bytes.data() + size,
+                static_cast<DWORD>(std::min(limit - size, Chunk)), &got, nullptr))
+            fail(GetLastError());
+        if (got == 0)
+            break;
+        size += got;
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+void WindowsStateFolder::make()
+{
+    makeFolder(folder());
+}
+
+std::string WindowsStateFolder::writeTemporary(const std::string &name, std::string_view bytes)
+{
+    const std::wstring base = widePath(name);
+    const DWORD process = GetCurrentProcessId();
+    const ULONGLONG start = GetTickCount64();
+    for (int attempt = 0; attempt < TemporaryAttempts; ++attempt) {
+        wchar_t suffix[48];
+        std::swprintf(suffix, std::size(suffix), L".%lx-%llx.tmp",
+            static_cast<unsigned long>(process), static_cast<unsigned long long>(start + attempt));
+        const std::wstring path = base + suffix;
+        // CREATE_NEW on the name itself, a link included: what someone placed there makes it
+        // try another name rather than write through it.
+        KernelHandle file = opened(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (!file) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+                continue;
+            fail(error);
+        }
+        try {
+            writeAll(file.get(), bytes);
+            // Flushed before the rename: after a crash the name holds the old list or the new.
+            if (!FlushFileBuffers(file.get()))
+                fail(GetLastError());
+        } catch (const Failure &) {
+            file = KernelHandle();
+            DeleteFileW(path.c_str());
+            throw;
+        }
+        return name + narrowed(suffix);
+    }
+    fail(ERROR_FILE_EXISTS);
+}
+
+void WindowsStateFolder::replace(const std::string &temporary, const std::string &name)
+{
+    if (!MoveFileExW(widePath(temporary).c_str(), widePath(name).c_str(),
+            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        fail(GetLastError());
+}
+
+void WindowsStateFolder::remove(const std::string &name) noexcept
+{
+    try {
+        DeleteFileW(widePath(name).c_str());
+    } catch (...) { }
+}
