@@ -2,7 +2,7 @@
 #include "ui_frmkleurtjes.h"
 
 #include "core/colourconversion.h"
-#include "core/posixstatefolder.h"
+#include "qt/posixstatefolder.h"
 #include "core/recentstore.h"
 #include "qt/accessiblewindow.h"
 #include "qt/announcer.h"

@@ -1,7 +1,7 @@
 #include "qt/startoptions.h"
 
 #include "core/colournumber.h"
-#include "core/posixstatefolder.h"
+#include "qt/posixstatefolder.h"
 #include "core/recentstore.h"
 
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "core/posixstatefolder.h"
+#include "qt/posixstatefolder.h"
 #include "core/recentcolours.h"
 #include "core/recentstore.h"
 

@@ -1,4 +1,4 @@
-#include "core/posixstatefolder.h"
+#include "qt/posixstatefolder.h"
 
 #include <cerrno>
 #include <cstdlib>
