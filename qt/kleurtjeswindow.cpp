@@ -2,7 +2,6 @@
 #include "ui_frmkleurtjes.h"
 
 #include "core/colourconversion.h"
-#include "qt/posixstatefolder.h"
 #include "core/recentstore.h"
 #include "qt/accessiblewindow.h"
 #include "qt/announcer.h"
@@ -10,6 +9,7 @@
 #include "qt/handlerguard.h"
 #include "qt/pick/screencolourpicker.h"
 #include "qt/pick/screenpickerfactory.h"
+#include "qt/posixstatefolder.h"
 #include "qt/qtcolour.h"
 #include "qt/reasontip.h"
 #include "qt/recentmenu.h"

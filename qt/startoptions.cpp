@@ -1,8 +1,8 @@
 #include "qt/startoptions.h"
 
 #include "core/colournumber.h"
-#include "qt/posixstatefolder.h"
 #include "core/recentstore.h"
+#include "qt/posixstatefolder.h"
 
 #include <cerrno>
 #include <csignal>
