@@ -23,9 +23,9 @@
 
 namespace {
 
-// The texts of the context menu that a right-click on the widget opens, or the key given,
-// as the user reads them, after choosing the entry `choose` in it, if given; empty when no
-// menu opens. In "Recente kleuren/255 (#FF0000)" the texts are those of the submenu.
+// The texts of the context menu that a right-click on the widget opens, as the user reads
+// them, after choosing the entry `choose` in it, if given; empty when no menu opens.
+// `how` may name a key instead; after "Recente kleuren/" the texts are those of the submenu.
 QStringList contextMenuOf(
     QWidget *widget, const QString &choose = {}, const QString &how = QStringLiteral("right-click"))
 {
@@ -68,19 +68,18 @@ QStringList contextMenuOf(
     return texts;
 }
 
-QString recentFile()
+QString stateFolder()
 {
-    QFile file(qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/tintenwijzer/recent"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+    return qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/tintenwijzer");
 }
 
-void writeRecentFile(const QByteArray &text)
+// The recent list in the test's state folder, after writing `text` there if given.
+QString recentFile(const QByteArray &text = {})
 {
-    const QString folder = qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/tintenwijzer");
-    QDir().mkpath(folder);
-    QFile file(folder + QStringLiteral("/recent"));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
+    QFile file(stateFolder() + QStringLiteral("/recent"));
+    if (!text.isEmpty() && QDir().mkpath(stateFolder()) && file.open(QIODevice::WriteOnly))
+        file.write(text), file.close();
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
 }
 
 // What the clipboard or a drag holds in a test row.
@@ -138,7 +137,6 @@ private slots:
     void copies();
     void contextMenus_data();
     void contextMenus();
-    void recentColours();
     void leftClicksDoNothing_data();
     void leftClicksDoNothing();
     void accessibleNames_data();
@@ -191,8 +189,7 @@ void TestDesktop::init()
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
     QGuiApplication::clipboard()->setText(QStringLiteral("leeg"));
-    QDir(qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/tintenwijzer"))
-        .removeRecursively();
+    QDir(stateFolder()).removeRecursively();
 }
 
 // Chooses 5649426 in the dialog, pastes what the row holds, or drags it onto the swatch and
@@ -218,7 +215,7 @@ void TestDesktop::apply(const QString &how, const QString &kind, const QString &
     } else if (how == QLatin1String("Kies kleur")) {
         QTest::mouseClick(widget(QStringLiteral("cmdKleur")), Qt::LeftButton);
     } else if (how == QLatin1String("Recente kleuren")) {
-        writeRecentFile("255\n5649426\n");
+        recentFile("255\n5649426\n");
         contextMenuOf(widget(QStringLiteral("lblNummer")),
             QStringLiteral("Recente kleuren/5649426 (#123456)"));
     } else if (how == QLatin1String("drop")) {
@@ -285,54 +282,50 @@ void TestDesktop::contextMenus_data()
 {
     QTest::addColumn<QString>("widget");
     QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("choose");
+    QTest::addColumn<QString>("recent");
     QTest::addColumn<QStringList>("menu");
 
+    const auto row
+        = [](const char *name, const char *widget, const char *how, const QStringList &menu,
+              const char *choose = "", const char *recent = "") {
+              QTest::newRow(name) << widget << how << choose << recent << menu;
+          };
     const QStringList number { "Kleur van het scherm…", "-", "Kopiëren",
         "Kopiëren als HTML (#RRGGBB)", "Kopiëren als RGB(r, g, b)",
         "Kopiëren als VB-hex (&H00BBGGRR&)", "-", "Plakken", "-", "Recente kleuren" };
-    QTest::newRow("number") << "lblNummer"
-                            << "right-click" << number;
-    QTest::newRow("swatch") << "picKleur"
-                            << "right-click" << QStringList {};
-    QTest::newRow("window") << "frmKleurtjes"
-                            << "right-click" << QStringList {};
-    QTest::newRow("Afsluiten") << "cmdOK"
-                               << "right-click" << QStringList {};
+    row("number", "lblNummer", "right-click", number);
+    row("swatch", "picKleur", "right-click", {});
+    row("window", "frmKleurtjes", "right-click", {});
     // From the keyboard, wherever the focus is, the number's menu opens.
-    QTest::newRow("Menu key on Afsluiten") << "cmdOK"
-                                           << "Menu key" << number;
-    QTest::newRow("Shift+F10 on Kies kleur") << "cmdKleur"
-                                             << "Shift+F10" << number;
+    row("Menu key on Afsluiten", "cmdOK", "Menu key", number);
+    row("Shift+F10 on Kies kleur", "cmdKleur", "Shift+F10", number);
+    // The list is read as the menu opens: another copy may have written it meanwhile.
+    row("no recent colours", "lblNummer", "right-click",
+        { "Geen recente kleuren", "-", "Lijst wissen" }, "Recente kleuren/");
+    row("recent colours", "lblNummer", "right-click",
+        { "255 (#FF0000)", "5649426 (#123456)", "-", "Lijst wissen" }, "Recente kleuren/",
+        "255\nrood\n5649426\n");
+    row("Lijst wissen", "lblNummer", "Menu key", { "255 (#FF0000)", "-", "Lijst wissen" },
+        "Recente kleuren/Lijst wissen", "255\n");
 }
 
 void TestDesktop::contextMenus()
 {
     QFETCH(QString, widget);
     QFETCH(QString, how);
+    QFETCH(QString, choose);
+    QFETCH(QString, recent);
     QFETCH(QStringList, menu);
 
+    recentFile(recent.toLatin1());
     this->widget(widget)->setFocus();
-    QCOMPARE(contextMenuOf(this->widget(widget), {}, how), menu);
+    QCOMPARE(contextMenuOf(this->widget(widget), choose, how), menu);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("leeg"));
-}
-
-void TestDesktop::recentColours()
-{
-    QWidget *label = widget(QStringLiteral("lblNummer"));
-    const QString recent = QStringLiteral("Recente kleuren/");
-    QCOMPARE(
-        contextMenuOf(label, recent), QStringList({ "Geen recente kleuren", "-", "Lijst wissen" }));
-    QVERIFY2(!QFile::exists(qEnvironmentVariable("XDG_STATE_HOME") + "/tintenwijzer"),
-        "the folder is made before a colour is kept");
-
-    // Another copy of the program wrote the list meanwhile; the menu reads it as it opens.
-    writeRecentFile("255\nrood\n5649426\n");
-    QCOMPARE(contextMenuOf(label, recent),
-        QStringList({ "255 (#FF0000)", "5649426 (#123456)", "-", "Lijst wissen" }));
-    contextMenuOf(label, recent + QStringLiteral("Lijst wissen"));
-    QCOMPARE(recentFile(), QString());
-    QCOMPARE(contextMenuOf(label, recent).first(), QStringLiteral("Geen recente kleuren"));
     QCOMPARE(number(), QStringLiteral("16777215"));
+    // Only a colour taken makes the folder; clearing leaves an empty list.
+    QCOMPARE(QFile::exists(stateFolder()), !recent.isEmpty());
+    QCOMPARE(recentFile(), choose.endsWith(QLatin1String("wissen")) ? QString() : recent);
 }
 
 void TestDesktop::leftClicksDoNothing_data()
@@ -445,11 +438,8 @@ void TestDesktop::takesColour()
     QVERIFY(!QApplication::activeModalWidget());
     // Each colour taken is kept, in front; a start colour is not.
     const bool kept = taken && !how.startsWith(QLatin1String("start"));
-    const bool listed = how == QLatin1String("Recente kleuren");
     QCOMPARE(recentFile(),
-        listed     ? QStringLiteral("5649426\n255\n")
-            : kept ? QStringLiteral("5649426\n")
-                   : QString());
+        QLatin1String(kept ? "5649426\n" : "") + (how == "Recente kleuren" ? "255\n" : ""));
     // While a drag hovers, the cursor shows what the window would do with it.
     if (how == QLatin1String("drop"))
         QCOMPARE(m_dragAccepted, taken);
