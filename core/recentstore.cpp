@@ -2,20 +2,19 @@
 
 #include "core/statefolder.h"
 
-#include <cstdio>
 #include <utility>
 
 RecentStore::RecentStore(std::unique_ptr<StateFolder> folder, Warning warning)
     : m_folder(std::move(folder))
-    , m_warning(std::move(warning))
+    , m_file(*m_folder, FileName, "de recente kleuren", std::move(warning))
 { }
 
 RecentStore::~RecentStore() = default;
 
 RecentColours RecentStore::colours()
 {
-    if (std::optional<RecentColours> disk = readDisk())
-        m_known = std::move(*disk);
+    if (const std::optional<std::vector<ColourValue>> disk = m_file.read())
+        m_known = RecentColours(*disk);
     return RecentColours::merged(m_unwritten, m_known);
 }
 
@@ -27,18 +26,17 @@ void RecentStore::take(ColourValue value)
         const std::unique_ptr<StateFolder::Lock> lock = m_folder->lock();
         // What could not be read is not overwritten: a file the system failed to read once
         // may well be whole.
-        const std::optional<RecentColours> disk = readDisk();
+        const std::optional<std::vector<ColourValue>> disk = m_file.read();
         if (!disk)
             return;
-        m_known = *disk;
-        const RecentColours list = RecentColours::merged(m_unwritten, *disk);
-        m_folder->replaceFile(FileName, list.text());
+        m_known = RecentColours(*disk);
+        const RecentColours list = RecentColours::merged(m_unwritten, m_known);
+        if (!m_file.write(list.colours()))
+            return;
         m_unwritten.clear();
         m_known = list;
-        m_lastWarning.clear();
     } catch (const StateFolder::Failure &failure) {
-        warn("kan de recente kleuren niet bewaren in " + m_folder->pathOf(FileName) + ": "
-            + failure.what());
+        m_file.failed("bewaren in", failure);
     }
 }
 
@@ -47,47 +45,12 @@ void RecentStore::clear()
     m_unwritten.clear();
     m_known.clear();
     // Unreadable or not, a file that is there is emptied.
-    bool present = true;
-    try {
-        present = m_folder->readFile(FileName).has_value();
-    } catch (const StateFolder::Failure &) { }
-    if (!present)
+    if (!m_file.exists())
         return;
     try {
         const std::unique_ptr<StateFolder::Lock> lock = m_folder->lock();
-        m_folder->replaceFile(FileName, {});
-        m_lastWarning.clear();
+        m_file.write({}, "wissen in");
     } catch (const StateFolder::Failure &failure) {
-        warn("kan de recente kleuren niet wissen in " + m_folder->pathOf(FileName) + ": "
-            + failure.what());
+        m_file.failed("wissen in", failure);
     }
-}
-
-std::optional<RecentColours> RecentStore::readDisk()
-{
-    RecentColours::Lines lines;
-    try {
-        if (const std::optional<std::string> bytes = m_folder->readFile(FileName))
-            lines = RecentColours::readLines(*bytes);
-    } catch (const StateFolder::Failure &failure) {
-        warn("kan de recente kleuren niet lezen uit " + m_folder->pathOf(FileName) + ": "
-            + failure.what());
-        return std::nullopt;
-    }
-    if (lines.skipped > 0)
-        warn(std::to_string(lines.skipped) + (lines.skipped == 1 ? " regel" : " regels") + " in "
-            + m_folder->pathOf(FileName) + " overgeslagen: geen kleurnummer");
-    return RecentColours(lines.colours);
-}
-
-void RecentStore::warn(std::string line)
-{
-    line.insert(0, "tintenwijzer: ");
-    if (line == m_lastWarning)
-        return;
-    m_lastWarning = line;
-    if (m_warning)
-        m_warning(line);
-    else
-        std::fprintf(stderr, "%s\n", line.c_str());
 }

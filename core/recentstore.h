@@ -1,12 +1,10 @@
 #pragma once
 
+#include "core/colourfile.h"
 #include "core/colourvalue.h"
 #include "core/recentcolours.h"
 
-#include <functional>
 #include <memory>
-#include <optional>
-#include <string>
 
 class StateFolder;
 
@@ -17,8 +15,7 @@ class StateFolder;
 class RecentStore
 {
 public:
-    // Gets a line for standard error, without its newline.
-    using Warning = std::function<void(const std::string &line)>;
+    using Warning = ColourFile::Warning;
 
     static constexpr const char *FileName = "recent";
 
@@ -34,17 +31,10 @@ public:
     void clear();
 
 private:
-    // The list on disk, empty where there is no file; nothing where it could not be read.
-    std::optional<RecentColours> readDisk();
-    void warn(std::string line);
-
     std::unique_ptr<StateFolder> m_folder;
-    Warning m_warning;
+    ColourFile m_file;
     // Taken in this run and not written yet, because a write failed.
     RecentColours m_unwritten;
     // The list as last read or written.
     RecentColours m_known;
-    // A warning is not repeated until a write works again: a folder that cannot be written
-    // is said once, not at every colour.
-    std::string m_lastWarning;
 };

@@ -1,7 +1,6 @@
 #include "win32/customcolours.h"
 
 #include "core/colourvalue.h"
-#include "core/recentcolours.h"
 
 #include <algorithm>
 #include <utility>
@@ -9,7 +8,7 @@
 
 CustomColours::CustomColours(std::unique_ptr<StateFolder> folder, Warning warning)
     : m_folder(std::move(folder))
-    , m_warning(std::move(warning))
+    , m_file(*m_folder, FileName, "de eigen kleuren", std::move(warning))
 { }
 
 COLORREF *CustomColours::colours()
@@ -25,40 +24,15 @@ void CustomColours::keep()
         return;
     // A COLORREF of an RGB() colour is its colour number.
     const std::vector<ColourValue> numbers(m_colours.begin(), m_colours.end());
-    try {
-        m_folder->replaceFile(FileName, RecentColours::linesText(numbers));
-    } catch (const StateFolder::Failure &failure) {
-        return warn("kan de eigen kleuren niet bewaren in " + m_folder->pathOf(FileName) + ": "
-            + failure.what());
-    }
-    m_kept = m_colours;
-    m_lastWarning.clear();
+    if (m_file.write(numbers))
+        m_kept = m_colours;
 }
 
 void CustomColours::load()
 {
-    RecentColours::Lines lines;
-    try {
-        if (const std::optional<std::string> bytes = m_folder->readFile(FileName))
-            lines = RecentColours::readLines(*bytes);
-    } catch (const StateFolder::Failure &failure) {
-        return warn("kan de eigen kleuren niet lezen uit " + m_folder->pathOf(FileName) + ": "
-            + failure.what());
-    }
-    if (lines.skipped > 0)
-        warn(std::to_string(lines.skipped) + (lines.skipped == 1 ? " regel" : " regels") + " in "
-            + m_folder->pathOf(FileName) + " overgeslagen: geen kleurnummer");
-    const std::size_t count = std::min(lines.colours.size(), Count);
-    std::copy_n(lines.colours.begin(), count, m_colours.begin());
-    m_kept = m_colours;
-}
-
-void CustomColours::warn(std::string line)
-{
-    line.insert(0, "tintenwijzer: ");
-    if (line == m_lastWarning)
+    const std::optional<std::vector<ColourValue>> colours = m_file.read();
+    if (!colours)
         return;
-    m_lastWarning = line;
-    if (m_warning)
-        m_warning(line);
+    std::copy_n(colours->begin(), std::min(colours->size(), Count), m_colours.begin());
+    m_kept = m_colours;
 }

@@ -1,21 +1,19 @@
 #pragma once
 
+#include "core/colourfile.h"
 #include "core/statefolder.h"
 
 #include <windows.h>
 
 #include <array>
-#include <functional>
 #include <memory>
-#include <string>
 
 // The colour dialog's sixteen custom colours, kept from one run to the next in the state
 // folder's file "custom": one colour number a line, in the dialog's order.
 class CustomColours
 {
 public:
-    // Gets a line for standard error, without its newline.
-    using Warning = std::function<void(const std::string &line)>;
+    using Warning = ColourFile::Warning;
 
     static constexpr const char *FileName = "custom";
     static constexpr std::size_t Count = 16;
@@ -30,10 +28,9 @@ public:
 
 private:
     void load();
-    void warn(std::string line);
 
     std::unique_ptr<StateFolder> m_folder;
-    Warning m_warning;
+    ColourFile m_file;
     bool m_loaded = false;
     std::array<COLORREF, Count> m_colours = [] {
         std::array<COLORREF, Count> colours {};
@@ -42,6 +39,4 @@ private:
     }();
     // As on disk, or as it would be, had the file been whole.
     std::array<COLORREF, Count> m_kept = m_colours;
-    // A warning is not repeated until something works again.
-    std::string m_lastWarning;
 };
