@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -19,6 +21,23 @@ constexpr const wchar_t *FolderName = L"Tintenwijzer";
 constexpr int TemporaryAttempts = 100;
 // ReadFile and WriteFile count in DWORDs; no file here comes near it.
 constexpr std::size_t Chunk = 1 << 20;
+// A write takes milliseconds; a copy that holds the lock longer is stuck, and the window must
+// not wait on it.
+constexpr DWORD LockWaitMs = 500;
+
+// A mutex of the user's session rather than a lock file: nothing is left in the folder, and
+// the system lets go of it when its holder ends, however it ends.
+class MutexLock : public StateFolder::Lock
+{
+public:
+    explicit MutexLock(KernelHandle mutex)
+        : m_mutex(std::move(mutex))
+    { }
+    ~MutexLock() override { ReleaseMutex(m_mutex.get()); }
+
+private:
+    KernelHandle m_mutex;
+};
 
 // The system's own words, in the user's language, without the full stop and line end.
 std::string systemReason(DWORD error)
@@ -193,4 +212,15 @@ void WindowsStateFolder::remove(const std::string &name) noexcept
     try {
         DeleteFileW(widePath(name).c_str());
     } catch (...) { }
+}
+
+std::unique_ptr<StateFolder::Lock> WindowsStateFolder::lock()
+{
+    KernelHandle mutex(CreateMutexW(nullptr, FALSE, L"Local\\Tintenwijzer.state"));
+    if (!mutex)
+        return nullptr;
+    const DWORD waited = WaitForSingleObject(mutex.get(), LockWaitMs);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED)
+        return nullptr;
+    return std::make_unique<MutexLock>(std::move(mutex));
 }

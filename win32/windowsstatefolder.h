@@ -15,6 +15,7 @@ public:
     std::string writeTemporary(const std::string &name, std::string_view bytes) override;
     void replace(const std::string &temporary, const std::string &name) override;
     void remove(const std::string &name) noexcept override;
+    std::unique_ptr<Lock> lock() override;
 
 private:
     // Asked of the system at each step, not at start-up: most runs never need it.
