@@ -42,11 +42,3 @@ ScreenPoint PickGeometry::loupePosition(
     return { along(cursor.x, width, screen.x, screen.width, gap),
         along(cursor.y, height, screen.y, screen.height, gap) };
 }
-
-ScreenPoint PickGeometry::moved(ScreenPoint point, int dx, int dy, const ScreenRect &screen)
-{
-    if (screen.width <= 0 || screen.height <= 0)
-        return point;
-    return { std::clamp(point.x + dx, screen.x, screen.right()),
-        std::clamp(point.y + dy, screen.y, screen.bottom()) };
-}

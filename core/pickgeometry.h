@@ -45,7 +45,4 @@ public:
     // and inside the screen in any case. A loupe larger than the screen starts at its top left.
     static ScreenPoint loupePosition(
         ScreenPoint cursor, int width, int height, const ScreenRect &screen, int gap);
-
-    // A step of the arrow keys from point, kept on the screen.
-    static ScreenPoint moved(ScreenPoint point, int dx, int dy, const ScreenRect &screen);
 };
