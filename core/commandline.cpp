@@ -63,6 +63,8 @@ CommandLine::Result CommandLine::parse(
             result.recent = true;
         } else if (argument == "--pick") {
             result.pick = true;
+        } else if (argument == "--copy") {
+            result.copy = true;
         } else if (const ForeignOption *option = foreignOption(argument, foreign)) {
             if (option->takesValue && argument.find('=') == std::string::npos)
                 ++i;
@@ -72,7 +74,12 @@ CommandLine::Result CommandLine::parse(
         }
     }
     // The list is all there is to show: a colour or another option changes nothing.
-    if (!colour || result.recent)
+    if (result.recent)
+        return result;
+    if (result.copy && !result.pick)
+        return answer(UsageStatus,
+            "tintenwijzer: --copy hoort bij --pick (zie tintenwijzer --help)");
+    if (!colour)
         return result;
 
     const ColourParser::Result parsed = ColourParser::parse(*colour);
@@ -84,7 +91,7 @@ CommandLine::Result CommandLine::parse(
 
 std::string CommandLine::helpText()
 {
-    return "Gebruik: tintenwijzer [--pick] [--print] [KLEUR]\n"
+    return "Gebruik: tintenwijzer [--pick [--copy]] [--print] [KLEUR]\n"
            "   of: tintenwijzer --recent\n"
            "Toont een kleur en haar kleurnummer: rood + 256 * groen + 65536 * blauw.\n"
            "\n"
@@ -103,6 +110,8 @@ std::string CommandLine::helpText()
            "               Samen zijn ze een pipet: het venster opent, en zodra er een kleur\n"
            "               gekozen is, schrijft het programma haar nummer en stopt; wie\n"
            "               afbreekt, krijgt geen nummer en status 1.\n"
+           "  --copy       met --pick: zet het nummer van de gekozen kleur op het klembord,\n"
+           "               zonder venster; voor een sneltoets van het bureaublad\n"
            "  --recent     schrijf de recente kleuren naar de standaarduitvoer, de nieuwste\n"
            "               eerst, een kleurnummer per regel, en stop\n"
            "  -h, --help   toon deze hulp\n"

@@ -8,7 +8,7 @@
 #include <string_view>
 
 // The program's own arguments, read the same way by every front end:
-//   tintenwijzer [--pick] [--print] [KLEUR]   and   tintenwijzer --recent | --help | --version
+//   tintenwijzer [--pick [--copy]] [--print] [KLEUR]   and   tintenwijzer --recent | --help | --version
 // KLEUR is any text ColourParser reads. The window system's options are left to it.
 class CommandLine
 {
@@ -37,6 +37,9 @@ public:
         std::optional<ColourValue> startColour;
         bool pick = false;
         bool print = false;
+        // With pick: the picked colour's number goes on the clipboard, and the program ends
+        // without a window of its own.
+        bool copy = false;
 
         // Instead of a run: write the recent colours to standard output, newest first, and
         // exit 0. Each front end knows where they are kept; no display is needed.

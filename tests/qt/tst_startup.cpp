@@ -224,8 +224,10 @@ void TestStartup::commandLineAnsweredWithoutDisplay_data()
     QTest::newRow("version") << QStringList { "--version" } << 0 << "Tintenwijzer 1.00\n"
                              << "";
     QTest::newRow("help, whatever follows") << QStringList { "--help", "--bogus" } << 0
-                                            << "Gebruik: tintenwijzer [--pick] [--print] [KLEUR]"
+                                            << "Gebruik: tintenwijzer [--pick [--copy]] [--print] [KLEUR]"
                                             << "";
+    QTest::newRow("--copy without --pick") << QStringList { "--copy" } << 2 << ""
+                                           << "tintenwijzer: --copy hoort bij --pick (zie tintenwijzer --help)\n";
     QTest::newRow("no colour") << QStringList { "--print", "#12345" } << 2 << ""
                                << "tintenwijzer: Na # komen 3 of 6 hexadecimale cijfers\n";
     QTest::newRow("no colour in three words")

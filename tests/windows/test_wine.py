@@ -562,7 +562,7 @@ class UnderWine(unittest.TestCase):
         # arguments, exit status, where the answer goes and how it starts; the other is empty
         rows = [
             (["--version"], 0, "stdout", "Tintenwijzer 1.00\n"),
-            (["--help"], 0, "stdout", "Gebruik: tintenwijzer [--pick] [--print] [KLEUR]\n"),
+            (["--help"], 0, "stdout", "Gebruik: tintenwijzer [--pick [--copy]] [--print] [KLEUR]\n"),
             (["#12345"], 2, "stderr", "tintenwijzer: Na # komen"),
             (["--kleur"], 2, "stderr", "tintenwijzer: onbekende optie --kleur"),
         ]
