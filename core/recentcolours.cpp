@@ -57,6 +57,9 @@ RecentColours RecentColours::merged(const RecentColours &newer, const RecentColo
 RecentColours::Lines RecentColours::readLines(std::string_view text)
 {
     Lines lines;
+    // Notepad's "UTF-8 with BOM" puts one in front of the first number.
+    if (text.starts_with("\xef\xbb\xbf"))
+        text.remove_prefix(3);
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         // A file written on Windows or edited there ends its lines with "\r\n".

@@ -3,8 +3,12 @@
 std::optional<std::string> StateFolder::readFile(const std::string &name) const
 {
     std::optional<std::string> bytes = read(name, ReadLimit);
-    if (bytes && bytes->size() == ReadLimit)
-        bytes->erase(bytes->find_last_of('\n') + 1);
+    // Cut to nothing, a file of one long line or of zeros would read as an empty list and
+    // be written over without a word; cut short, it is a line that is no colour.
+    if (bytes && bytes->size() == ReadLimit) {
+        if (const std::size_t end = bytes->find_last_of('\n'); end != std::string::npos)
+            bytes->erase(end + 1);
+    }
     return bytes;
 }
 

@@ -58,6 +58,8 @@ constexpr int RefusalShownMs = 4000;
 
 // A window manager activates a new window well within this; without one, nothing does.
 constexpr int ActivationAwaitedMs = 1000;
+// How often a list that another copy holds is tried again.
+constexpr int WriteRetryMs = 250;
 
 QString actionText(std::string_view text)
 {
@@ -290,6 +292,7 @@ void KleurtjesWindow::showNumberMenu(const QPoint &globalPosition)
             [this](ColourValue value) { guarded([this, value] { takeColour(value); }); });
         menu.addMenu(recent);
         menu.exec(globalPosition);
+        writeLater();
     });
 }
 
@@ -313,6 +316,27 @@ void KleurtjesWindow::takeColour(ColourValue value)
 void KleurtjesWindow::keep(ColourValue value)
 {
     recentStore().take(value);
+    writeLater();
+}
+
+// Where another copy holds the list, the colours wait in this one, and the event loop comes
+// back for them: the window never waits on another program.
+void KleurtjesWindow::writeLater()
+{
+    if (!m_recent || !m_recent->waiting())
+        return;
+    if (!m_writeTimer) {
+        m_writeTimer = new QTimer(this);
+        m_writeTimer->setInterval(WriteRetryMs);
+        connect(m_writeTimer, &QTimer::timeout, this, [this] {
+            guarded([this] {
+                m_recent->write();
+                if (!m_recent->waiting())
+                    m_writeTimer->stop();
+            });
+        });
+    }
+    m_writeTimer->start();
 }
 
 // Made on first use: nothing of the list is read at start.

@@ -11,6 +11,7 @@
 #include <string>
 
 class Announcer;
+class QTimer;
 class ReasonTip;
 class RecentStore;
 class ScreenColourPicker;
@@ -66,6 +67,7 @@ private:
     void showNumberMenuFromKeyboard();
     void takeColour(ColourValue value);
     void keep(ColourValue value);
+    void writeLater();
     RecentStore &recentStore();
     void refuse(const std::string &reason);
     void showNumberOfSwatch(bool announce);
@@ -76,5 +78,6 @@ private:
     ScreenColourPicker *m_picker = nullptr;
     Announcer *m_announcer = nullptr;
     std::unique_ptr<RecentStore> m_recent;
+    QTimer *m_writeTimer = nullptr;
     bool m_pickPending = false;
 };

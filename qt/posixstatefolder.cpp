@@ -1,16 +1,18 @@
 #include "qt/posixstatefolder.h"
 
+#include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -23,6 +25,19 @@ bool isAbsolute(const char *path)
 [[noreturn]] void fail(int error)
 {
     throw StateFolder::Failure(std::strerror(error));
+}
+
+std::string folderOf(const std::string &path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The start of every temporary file name that a write of the file at path makes: ".recent-".
+std::string temporaryPattern(const std::string &path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return path.substr(0, slash + 1) + '.' + path.substr(slash + 1) + '-';
 }
 
 // Closes the descriptor it holds, once.
@@ -158,11 +173,40 @@ void PosixStateFolder::make()
     }
 }
 
+std::string PosixStateFolder::destination(const std::string &name) const
+{
+    const std::string path = pathOf(name);
+    struct stat status
+    {
+    };
+    if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+        return path;
+    // A link the user made, into a synced folder say, keeps pointing there; but a link to a
+    // file that is not the user's is replaced, never written through.
+    std::string target = path;
+    if (char *const resolved = ::realpath(path.c_str(), nullptr)) {
+        target = resolved;
+        std::free(resolved);
+        if (::stat(target.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+            return path;
+    } else {
+        std::string link(PATH_MAX, '\0');
+        const ssize_t size = ::readlink(path.c_str(), link.data(), link.size());
+        if (size <= 0 || std::size_t(size) == link.size())
+            return path;
+        link.resize(std::size_t(size));
+        target = link.front() == '/' ? link : m_path + '/' + link;
+        if (::stat(folderOf(target).c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+            return path;
+    }
+    return status.st_uid == ::geteuid() ? target : path;
+}
+
 std::string PosixStateFolder::writeTemporary(const std::string &name, std::string_view bytes)
 {
     // mkostemp opens with O_CREAT | O_EXCL: a link someone placed under the name makes it try
     // another name rather than write through it.
-    std::string path = pathOf("." + name + "-XXXXXX");
+    std::string path = temporaryPattern(destination(name)) + "XXXXXX";
     Descriptor file(::mkostemp(path.data(), O_CLOEXEC));
     if (file.get() < 0)
         fail(errno);
@@ -174,18 +218,42 @@ std::string PosixStateFolder::writeTemporary(const std::string &name, std::strin
         ::unlink(path.c_str());
         throw;
     }
-    return path.substr(m_path.size() + 1);
+    return path;
 }
 
 void PosixStateFolder::replace(const std::string &temporary, const std::string &name)
 {
-    if (::rename(pathOf(temporary).c_str(), pathOf(name).c_str()) != 0)
+    const std::string target = destination(name);
+    if (::rename(temporary.c_str(), target.c_str()) != 0)
+        fail(errno);
+    // Until the folder itself is on the disk, a power cut may still bring the old list back.
+    const Descriptor folder(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0 || (::fsync(folder.get()) != 0 && errno != EINVAL))
         fail(errno);
 }
 
-void PosixStateFolder::remove(const std::string &name) noexcept
+void PosixStateFolder::remove(const std::string &temporary) noexcept
 {
-    ::unlink(pathOf(name).c_str());
+    ::unlink(temporary.c_str());
+}
+
+void PosixStateFolder::removeLeftovers(const std::string &name) noexcept
+{
+    const std::string pattern = temporaryPattern(destination(name));
+    const std::string folder = folderOf(pattern);
+    const std::string prefix = pattern.substr(folder.size() + 1);
+    DIR *const entries = ::opendir(folder.c_str());
+    if (!entries)
+        return;
+    while (const dirent *entry = ::readdir(entries)) {
+        const std::string_view entryName = entry->d_name;
+        // Exactly what mkostemp makes of the pattern, and nothing else in the folder.
+        if (entryName.size() == prefix.size() + 6 && entryName.starts_with(prefix)
+            && std::all_of(entryName.begin() + prefix.size(), entryName.end(),
+                [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+            ::unlinkat(::dirfd(entries), entry->d_name, 0);
+    }
+    ::closedir(entries);
 }
 
 std::unique_ptr<StateFolder::Lock> PosixStateFolder::lock()
@@ -193,16 +261,16 @@ std::unique_ptr<StateFolder::Lock> PosixStateFolder::lock()
     make();
     const int folder = ::open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
-        return nullptr;
+        return std::make_unique<Lock>();
     auto held = std::make_unique<FolderLock>(folder);
-    // A write takes milliseconds; a copy that holds the lock for longer is stuck, and the
-    // window must not wait on it.
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    // A copy that holds the lock is busy writing, or stuck: either way this one comes back
+    // later rather than keep its window waiting.
+    for (;;) {
         if (::flock(folder, LOCK_EX | LOCK_NB) == 0)
             return held;
-        if (errno != EWOULDBLOCK && errno != EINTR)
+        if (errno == EWOULDBLOCK)
             return nullptr;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (errno != EINTR)
+            return std::make_unique<Lock>();
     }
-    return nullptr;
 }

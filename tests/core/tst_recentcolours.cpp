@@ -83,6 +83,7 @@ void TestRecentColours::rules()
         { "5649426\r\n0\n\n  16777215 \n007", { 5649426, 0, 16777215, 7 }, 0 },
         { "16777216\n-1\n+5\n#123456\n1 2\n12a\n000000001\n\xff\n", {}, 8 },
         { "99999999999999999999\n8\n", { 8 }, 1 }, // no overflow into a colour
+        { "\xef\xbb\xbf\x35\r\n6\r\n", { 5, 6 }, 0 }, // Notepad's UTF-8 with BOM
     };
     for (const auto &row : rows) {
         const RecentColours::Lines lines = RecentColours::readLines(row.text);
@@ -120,18 +121,54 @@ void TestRecentColours::store()
     first.store.take(6);
     QCOMPARE(contents(first.file), "6\n");
 
-    // A link placed where the list goes is replaced, not written through.
+    // Another copy holds the folder: eight copies take two colours each, show them and write
+    // nothing; once it lets go, their next writes keep all of them.
+    std::vector<std::unique_ptr<Store>> copies;
+    auto held = PosixStateFolder(first.path).lock();
+    for (ColourValue value = 100; value < 116; value += 2) {
+        Store &copy = *copies.emplace_back(std::make_unique<Store>(dir));
+        copy.store.take(value);
+        copy.store.take(value + 1);
+        QVERIFY(copy.store.waiting());
+        QCOMPARE(copy.colours(), (Colours { value + 1, value, 6 }));
+    }
+    QCOMPARE(contents(first.file), "6\n");
+    // One is still held out at its end: after a while it names what it could not keep.
+    copies.back()->store.finish();
+    QCOMPARE(copies.back()->warnings,
+        std::vector<std::string> { "tintenwijzer: kan de recente "
+                                   "kleuren niet bewaren in "
+            + first.file
+            + ": een andere Tintenwijzer houdt de map "
+              "bezet; niet bewaard: 115, 114" });
+    held.reset();
+    for (const std::unique_ptr<Store> &copy : copies)
+        copy->store.write();
+    const auto taken = [](ColourValue c) { return c >= 100 && c < 114; };
+    QCOMPARE(std::ranges::count_if(first.colours(), taken), 14);
+
+    // A link the user made into a synced folder stays, and the list goes where it points;
+    // what unfinished writes left there goes, and nothing else.
     const fs::path target = dir.filePath(QStringLiteral("elsewhere")).toStdString();
     put(target, "8\n");
+    const fs::path leftover = dir.filePath(QStringLiteral(".elsewhere-x1Y2z3")).toStdString();
+    const fs::path kept = dir.filePath(QStringLiteral(".elsewhere-mine")).toStdString();
+    put(leftover, "");
+    put(kept, "");
     fs::remove(first.file);
     fs::create_symlink(target, first.file);
     first.store.take(5);
-    QCOMPARE(contents(target), "8\n");
-    QVERIFY(fs::is_regular_file(fs::symlink_status(first.file)));
+    QCOMPARE(contents(target), "5\n8\n");
+    QVERIFY(fs::is_symlink(first.file));
+    QVERIFY(!fs::exists(leftover) && fs::exists(kept));
     QVERIFY(first.warnings.empty() && second.warnings.empty());
+    fs::remove(first.file);
+    put(first.file, "5\n8\n");
 
     // A disk that fills after a few bytes: the write stops midway, the old list stays whole.
-    const std::string old = contents(first.file);
+    // A line that is no colour as well: each fault is told once, whatever their order.
+    put(first.file, "5\nrood\n8\n");
+    const std::string old = "5\n8\n";
     rlimit limit {};
     getrlimit(RLIMIT_FSIZE, &limit);
     const rlimit small { 4, limit.rlim_max };
@@ -139,12 +176,13 @@ void TestRecentColours::store()
     setrlimit(RLIMIT_FSIZE, &small);
     first.store.take(1193046);
     first.store.take(2);
+    first.store.take(2);
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, signal);
-    QCOMPARE(contents(first.file), old);
+    QCOMPARE(contents(first.file), "5\nrood\n8\n");
     QCOMPARE(std::distance(fs::directory_iterator(first.path), {}), 1);
-    QCOMPARE(first.warnings.size(), 1u); // said once, not at every colour
-    QVERIFY2(first.warnings[0].find(first.file) != std::string::npos, first.warnings[0].c_str());
+    QCOMPARE(first.warnings.size(), 2u); // each said once, not at every colour
+    QVERIFY2(first.warnings[1].find(first.file) != std::string::npos, first.warnings[1].c_str());
     // The colour is not lost: it shows, and the next write that works keeps it.
     QCOMPARE(first.colours(), (Colours { 2, 1193046, 5, 8 }));
     first.store.take(1);
@@ -174,6 +212,13 @@ void TestRecentColours::unreadableFile()
     put(store.file, "1\n" + std::string(StateFolder::ReadLimit - 5, '\n') + "1234567\n");
     QCOMPARE(store.colours(), Colours { 1 });
     QCOMPARE(store.warnings.size(), 1u);
+
+    // No line end in that 64 KiB, as zeros a crash left: said, then written over.
+    put(store.file, std::string(StateFolder::ReadLimit + 1, '\0'));
+    QCOMPARE(store.colours(), Colours {});
+    QCOMPARE(store.warnings.size(), 2u);
+    store.store.take(9);
+    QCOMPARE(contents(store.file), "9\n");
 }
 
 QTEST_GUILESS_MAIN(TestRecentColours)
