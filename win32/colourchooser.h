@@ -21,6 +21,10 @@ public:
     PropertyValue Color() const;
     // Makes value the current colour, so that the dialog opens on it next time.
     void setColor(ColourValue value);
+    // Whether custom colours wait for another copy to let go of the folder; then
+    // keepCustomColours() tries again.
+    bool waiting() const { return m_customColors.waiting(); }
+    void keepCustomColours() { m_customColors.keep(); }
 
 private:
     static UINT_PTR CALLBACK hookProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -44,6 +44,9 @@ constexpr UINT RefusalShownMs = 4000;
 constexpr UINT ActivationAwaitedMs = 1000;
 // Beside ReasonTip's and WindowWatch's.
 constexpr UINT_PTR PickTimerId = 3;
+// How often colours that another copy kept from the disk are tried again.
+constexpr UINT WriteRetryMs = 250;
+constexpr UINT_PTR WriteTimerId = 4;
 
 // Places at 96 DPI, as the form was drawn.
 constexpr Place Client { 0, 0, 314, 248 };
@@ -184,6 +187,10 @@ std::optional<LRESULT> KleurtjesWindow::dispatch(UINT message, WPARAM wParam, LP
             postPendingPick();
             return 0;
         }
+        if (wParam == WriteTimerId) {
+            writeAgain();
+            return 0;
+        }
         if (m_reasonTip.onTimer(wParam)) {
             // The reason has gone: the number is named for its colour again, unannounced.
             showNumberOfSwatch(false);
@@ -245,6 +252,7 @@ void KleurtjesWindow::onCommand(int id, int code)
         break;
     case LijstWissen:
         m_recent.clear();
+        writeLater();
         break;
     default:
         if (id >= RecenteKleur && id < LijstWissen)
@@ -300,11 +308,13 @@ void KleurtjesWindow::onDpiChanged(UINT dpi, const RECT &suggested)
 void KleurtjesWindow::cmdKleurClicked()
 {
     // A cancel leaves the swatch alone: the chooser's colour was never picked for it.
-    if (!m_dlgDialog.ShowColor(m_frmKleurtjes.get()))
-        return;
-    m_picKleur.setBackColor(ColourConversion::toColourValue(m_dlgDialog.Color()));
-    showNumberOfSwatch(true);
-    m_recent.take(m_picKleur.backColor());
+    const bool confirmed = m_dlgDialog.ShowColor(m_frmKleurtjes.get());
+    if (confirmed) {
+        m_picKleur.setBackColor(ColourConversion::toColourValue(m_dlgDialog.Color()));
+        showNumberOfSwatch(true);
+        m_recent.take(m_picKleur.backColor());
+    }
+    writeLater();
 }
 
 void KleurtjesWindow::cmdOKClicked()
@@ -374,6 +384,23 @@ void KleurtjesWindow::takeColour(ColourValue value)
     showNumberOfSwatch(true);
     m_reasonTip.hide();
     m_recent.take(value);
+    writeLater();
+}
+
+// Where another copy holds the folder, the colours wait in this one, and the message loop
+// comes back for them: the window never waits on another program.
+void KleurtjesWindow::writeLater()
+{
+    if (m_recent.waiting() || m_dlgDialog.waiting())
+        SetTimer(m_frmKleurtjes.get(), WriteTimerId, WriteRetryMs, nullptr);
+}
+
+void KleurtjesWindow::writeAgain()
+{
+    m_recent.write();
+    m_dlgDialog.keepCustomColours();
+    if (!m_recent.waiting() && !m_dlgDialog.waiting())
+        KillTimer(m_frmKleurtjes.get(), WriteTimerId);
 }
 
 // Shown as a paste would show it, and so first in the list again.

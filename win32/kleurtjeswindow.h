@@ -66,6 +66,8 @@ private:
     void postPendingPick();
     void takeColour(ColourValue value);
     void takeRecent(std::size_t index);
+    void writeLater();
+    void writeAgain();
     void refuse(const std::string &reason);
     void pressFocusedButton();
     void showNumberOfSwatch(bool announce);

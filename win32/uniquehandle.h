@@ -92,6 +92,11 @@ struct CloseKernelHandle
     void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
 
+struct CloseFind
+{
+    void operator()(HANDLE search) const { FindClose(search); }
+};
+
 using Font = UniqueHandle<HFONT, DeleteGdiObject>;
 using Bitmap = UniqueHandle<HBITMAP, DeleteGdiObject>;
 using MemoryDc = UniqueHandle<HDC, DeleteDc>;
@@ -107,3 +112,5 @@ using LocalText = UniqueHandle<wchar_t *, FreeLocal>;
 using TaskText = UniqueHandle<wchar_t *, FreeTaskMemory>;
 // Not for the handles that fail as INVALID_HANDLE_VALUE: those must be made nullptr first.
 using KernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
+// What FindFirstFileW gives, once it is not INVALID_HANDLE_VALUE.
+using FindHandle = UniqueHandle<HANDLE, CloseFind>;

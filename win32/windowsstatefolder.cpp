@@ -12,6 +12,7 @@
 #include <cwchar>
 #include <iterator>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -21,9 +22,6 @@ constexpr const wchar_t *FolderName = L"Tintenwijzer";
 constexpr int TemporaryAttempts = 100;
 // ReadFile and WriteFile count in DWORDs; no file here comes near it.
 constexpr std::size_t Chunk = 1 << 20;
-// A write takes milliseconds; a copy that holds the lock longer is stuck, and the window must
-// not wait on it.
-constexpr DWORD LockWaitMs = 500;
 
 // A mutex of the user's session rather than a lock file: nothing is left in the folder, and
 // the system lets go of it when its holder ends, however it ends.
@@ -87,6 +85,22 @@ void makeFolder(const std::wstring &path)
         error = GetLastError();
     }
     fail(error);
+}
+
+// Exactly what writeTemporary() names a file: prefix, then ".<hex>-<hex>.tmp".
+bool isTemporaryName(std::wstring_view name, std::wstring_view prefix)
+{
+    if (!name.starts_with(prefix) || !name.ends_with(L".tmp"))
+        return false;
+    name = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    const std::size_t dash = name.find(L'-');
+    const auto hex = [](std::wstring_view digits) {
+        return !digits.empty() && std::all_of(digits.begin(), digits.end(), [](wchar_t c) {
+            return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f');
+        });
+    };
+    return dash != std::wstring_view::npos && hex(name.substr(0, dash))
+        && hex(name.substr(dash + 1));
 }
 
 void writeAll(HANDLE file, std::string_view bytes)
@@ -165,9 +179,35 @@ void WindowsStateFolder::make()
     makeFolder(folder());
 }
 
+std::wstring WindowsStateFolder::destination(const std::string &name)
+{
+    const std::wstring path = widePath(name);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return path;
+    // A link the user made, into a synced folder say, keeps pointing there.
+    const KernelHandle target = opened(
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!target)
+        return path;
+    std::wstring resolved(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(target.get(), resolved.data(),
+            static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0)
+            return path;
+        if (length < resolved.size()) {
+            resolved.resize(length);
+            return resolved;
+        }
+        resolved.resize(length);
+    }
+}
+
 std::string WindowsStateFolder::writeTemporary(const std::string &name, std::string_view bytes)
 {
-    const std::wstring base = widePath(name);
+    const std::wstring base = destination(name);
     const DWORD process = GetCurrentProcessId();
     const ULONGLONG start = GetTickCount64();
     for (int attempt = 0; attempt < TemporaryAttempts; ++attempt) {
@@ -195,22 +235,40 @@ std::string WindowsStateFolder::writeTemporary(const std::string &name, std::str
             DeleteFileW(path.c_str());
             throw;
         }
-        return name + narrowed(suffix);
+        return narrowed(path);
     }
     fail(ERROR_FILE_EXISTS);
 }
 
 void WindowsStateFolder::replace(const std::string &temporary, const std::string &name)
 {
-    if (!MoveFileExW(widePath(temporary).c_str(), widePath(name).c_str(),
+    if (!MoveFileExW(widened(temporary).c_str(), destination(name).c_str(),
             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         fail(GetLastError());
 }
 
-void WindowsStateFolder::remove(const std::string &name) noexcept
+void WindowsStateFolder::remove(const std::string &temporary) noexcept
 {
     try {
-        DeleteFileW(widePath(name).c_str());
+        DeleteFileW(widened(temporary).c_str());
+    } catch (...) { }
+}
+
+void WindowsStateFolder::removeLeftovers(const std::string &name) noexcept
+{
+    try {
+        const std::wstring base = destination(name);
+        const std::wstring folder = base.substr(0, base.find_last_of(L"\\/") + 1);
+        const std::wstring prefix = base.substr(folder.size()) + L'.';
+        WIN32_FIND_DATAW found {};
+        const HANDLE first = FindFirstFileW((base + L".*.tmp").c_str(), &found);
+        if (first == INVALID_HANDLE_VALUE)
+            return;
+        const FindHandle search(first);
+        do {
+            if (isTemporaryName(found.cFileName, prefix))
+                DeleteFileW((folder + found.cFileName).c_str());
+        } while (FindNextFileW(search.get(), &found));
     } catch (...) { }
 }
 
@@ -218,8 +276,10 @@ std::unique_ptr<StateFolder::Lock> WindowsStateFolder::lock()
 {
     KernelHandle mutex(CreateMutexW(nullptr, FALSE, L"Local\\Tintenwijzer.state"));
     if (!mutex)
-        return nullptr;
-    const DWORD waited = WaitForSingleObject(mutex.get(), LockWaitMs);
+        return std::make_unique<Lock>();
+    // A copy that holds the lock is busy writing, or stuck: either way this one comes back
+    // later rather than keep its window waiting.
+    const DWORD waited = WaitForSingleObject(mutex.get(), 0);
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED)
         return nullptr;
     return std::make_unique<MutexLock>(std::move(mutex));

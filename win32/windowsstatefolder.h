@@ -14,10 +14,13 @@ public:
     void make() override;
     std::string writeTemporary(const std::string &name, std::string_view bytes) override;
     void replace(const std::string &temporary, const std::string &name) override;
-    void remove(const std::string &name) noexcept override;
+    void remove(const std::string &temporary) noexcept override;
+    void removeLeftovers(const std::string &name) noexcept override;
     std::unique_ptr<Lock> lock() override;
 
 private:
+    // The file that a write of name replaces: name's own, or where a link there points.
+    static std::wstring destination(const std::string &name);
     // Asked of the system at each step, not at start-up: most runs never need it.
     static std::wstring folder();
     static std::wstring widePath(const std::string &name);
