@@ -165,6 +165,68 @@ class Picker(unittest.TestCase):
         x11.XUngrabPointer(x._dpy, 0)
         self.assertEqual(self.finish(app, main), "16777215\n")
 
+    def test_copy_leaves_the_number_on_the_clipboard_for_after_the_program(self):
+        # Escape leaves the clipboard alone; a pick hands the number to the clipboard manager,
+        # or where none runs to a keeper of ours, which goes once another program takes it.
+        x, session = self.session.x, self.session
+        session.set_clipboard("vooraf")
+        for how, managed in (("Escape", False), ("click", False), ("Return", True)):
+            manager = ClipboardManager(session) if managed else None
+            if manager:
+                self.addCleanup(manager.close)
+            app = session.start([binary(), "--pick", "--copy", "--print"])
+            x.wait_until(lambda: app.running() and x.grabbed(), STEP_TIMEOUT, "picker's grab")
+            if how == "click":
+                x.click(*AIM)
+            else:
+                x.key(how)
+            x.wait_until(lambda: manager and manager.serve() or app.process.poll() is not None,
+                         STEP_TIMEOUT, "the end")
+            number = "" if how == "Escape" else ROOT_NUMBER
+            self.assertEqual(self.ended(app), (1 if how == "Escape" else 0, number))
+            self.assertEqual(clipboard(session), number.strip() or "vooraf")
+            if manager:
+                self.assertEqual(manager.saved, number.strip())
+            elif number:
+                owner = x11.XGetSelectionOwner(x._dpy, x.atom("CLIPBOARD"))
+                keeper = x.cardinals(owner, "_NET_WM_PID")[0]
+                session.set_clipboard("daarna")
+                x.wait_until(lambda: not os.path.exists(f"/proc/{keeper}/exe"), STEP_TIMEOUT,
+                             "the keeper gone")
+        recent = session.start([binary(), "--recent"])
+        self.assertEqual(self.ended(recent), (0, ROOT_NUMBER))
+
+class ClipboardManager(x11.Display):
+    """A stand-in for a desktop's clipboard manager: asked to save the clipboard, it takes the
+    text over with an xclip of the session's own."""
+
+    def __init__(self, session):
+        super().__init__(session.name)
+        self.session, self.saved = session, None
+        window = x11.XCreateSimpleWindow(self._dpy, self.root, 0, 0, 1, 1, 0, 0, 0)
+        x11.XSetSelectionOwner(self._dpy, self.atom("CLIPBOARD_MANAGER"), window, 0)
+        x11.XSync(self._dpy, 0)
+
+    def serve(self):
+        event = x11._Event()
+        while x11.XPending(self._dpy):
+            x11.XNextEvent(self._dpy, x11.byref(event))
+            r = event.request
+            if event.type != x11.SELECTION_REQUEST or r.target != self.atom("SAVE_TARGETS"):
+                continue
+            self.saved = clipboard(self.session)
+            self.session.set_clipboard(self.saved)
+            notice = x11._Selection(x11.SELECTION_NOTIFY, 0, 0, None, r.requestor, r.selection,
+                                    r.target, r.property, r.time)
+            reply = x11._Event(selection=notice)
+            x11.XSendEvent(self._dpy, r.requestor, 0, 0, x11.byref(reply))
+            x11.XSync(self._dpy, 0)
+
+
+def clipboard(session):
+    return subprocess.run(["xclip", "-o", "-selection", "clipboard", "-display", session.name],
+                          capture_output=True, text=True, timeout=STEP_TIMEOUT).stdout
+
 
 class ScaledPicker(unittest.TestCase):
     """At twice the scale, on two monitors side by side: each device pixel, as X counts them."""

@@ -16,6 +16,7 @@ Atom = c_ulong
 SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
 IS_VIEWABLE = 2
 CLIENT_MESSAGE = 33
+SELECTION_REQUEST, SELECTION_NOTIFY = 30, 31
 MAP_NOTIFY = 19
 UNMAP_NOTIFY = 18
 DESTROY_NOTIFY = 17
@@ -57,9 +58,19 @@ class _ClientMessage(Structure):
                 ("format", c_int), ("data", c_long * 5)]
 
 
+class _SelectionRequest(Structure):
+    _fields_ = [("type", c_int), ("serial", c_ulong), ("send_event", c_int),
+                ("display", c_void_p), ("owner", Window), ("requestor", Window),
+                ("selection", Atom), ("target", Atom), ("property", Atom), ("time", c_ulong)]
+
+
+class _Selection(Structure):
+    _fields_ = [(n, t) for n, t in _SelectionRequest._fields_ if n != "owner"]
+
+
 class _Event(Union):
     _fields_ = [("type", c_int), ("any", _AnyEvent), ("client", _ClientMessage),
-                ("pad", c_long * 24)]
+                ("request", _SelectionRequest), ("selection", _Selection), ("pad", c_long * 24)]
 
 
 _ErrorHandler = CFUNCTYPE(c_int, c_void_p, c_void_p)
@@ -91,6 +102,8 @@ XGetWindowProperty = _declare("XGetWindowProperty", c_int, c_void_p, Window, Ato
                               c_long, c_int, Atom, POINTER(Atom), POINTER(c_int),
                               POINTER(c_ulong), POINTER(c_ulong), POINTER(c_void_p))
 XSendEvent = _declare("XSendEvent", c_int, c_void_p, Window, c_int, c_long, POINTER(_Event))
+XSetSelectionOwner = _declare("XSetSelectionOwner", c_int, c_void_p, Atom, Window, c_ulong)
+XGetSelectionOwner = _declare("XGetSelectionOwner", Window, c_void_p, Atom)
 XSetInputFocus = _declare("XSetInputFocus", c_int, c_void_p, Window, c_int, c_ulong)
 XGetInputFocus = _declare("XGetInputFocus", c_int, c_void_p, POINTER(Window), POINTER(c_int))
 XGetImage = _declare("XGetImage", c_void_p, c_void_p, Window, c_int, c_int, c_uint, c_uint,
