@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,6 +22,8 @@ namespace {
 
 // Long enough for a keeper on a loaded machine; only a keeper that hangs waits this out.
 constexpr int KeeperReadyMs = 5000;
+constexpr int WlCopyMs = 3000;
+constexpr int WlCopyPollMs = 10;
 
 xcb_connection_t *xConnection()
 {
@@ -98,12 +101,21 @@ bool copyOnWayland(const QString &text)
     const QString path = QStandardPaths::findExecutable(QStringLiteral("wl-copy"));
     if (path.isEmpty())
         return false;
-    // wl-copy leaves a server of its own behind and ends.
+    // wl-copy ends once the clipboard is set, leaving a server of its own behind. Where the
+    // compositor makes it wait for the focus, and does not give it, it would wait for ever.
     const pid_t pid
         = startDetached(path.toStdString(), { "wl-copy", "--", text.toStdString() }, -1);
+    if (pid <= 0)
+        return false;
     int status = 0;
-    return pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)
-        && WEXITSTATUS(status) == 0;
+    for (int waited = 0; waited < WlCopyMs; waited += WlCopyPollMs) {
+        if (::waitpid(pid, &status, WNOHANG) == pid)
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        ::usleep(WlCopyPollMs * 1000);
+    }
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+    return false;
 }
 
 } // namespace

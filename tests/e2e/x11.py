@@ -58,19 +58,9 @@ class _ClientMessage(Structure):
                 ("format", c_int), ("data", c_long * 5)]
 
 
-class _SelectionRequest(Structure):
-    _fields_ = [("type", c_int), ("serial", c_ulong), ("send_event", c_int),
-                ("display", c_void_p), ("owner", Window), ("requestor", Window),
-                ("selection", Atom), ("target", Atom), ("property", Atom), ("time", c_ulong)]
-
-
-class _Selection(Structure):
-    _fields_ = [(n, t) for n, t in _SelectionRequest._fields_ if n != "owner"]
-
-
 class _Event(Union):
     _fields_ = [("type", c_int), ("any", _AnyEvent), ("client", _ClientMessage),
-                ("request", _SelectionRequest), ("selection", _Selection), ("pad", c_long * 24)]
+                ("pad", c_long * 24)]
 
 
 _ErrorHandler = CFUNCTYPE(c_int, c_void_p, c_void_p)
