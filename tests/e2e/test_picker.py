@@ -179,7 +179,7 @@ class Picker(unittest.TestCase):
                          STEP_TIMEOUT, "the end")
             number = "" if how == "Escape" else ROOT_NUMBER
             self.assertEqual(self.ended(app), (1 if how == "Escape" else 0, number))
-            self.assertEqual(clipboard(session), number.strip() or "vooraf")
+            self.assertEqual(session.clipboard(), number.strip() or "vooraf")
             owner = x11.XGetSelectionOwner(x._dpy, x.atom("CLIPBOARD"))
             keeper = x.cardinals(owner, "_NET_WM_PID")
             self.assertEqual(bool(keeper), how == "click")
@@ -209,15 +209,10 @@ class ClipboardManager(x11.Display):
             x11.XNextEvent(self._dpy, x11.byref(event))
             request = list(event.pad[5:10])
             if event.type == x11.SELECTION_REQUEST and request[2] == self.atom("SAVE_TARGETS"):
-                self.session.set_clipboard(clipboard(self.session))
+                self.session.set_clipboard(self.session.clipboard())
                 event.pad[:9] = [x11.SELECTION_NOTIFY, 0, 0, 0, *request]
                 x11.XSendEvent(self._dpy, request[0], 0, 0, x11.byref(event))
                 x11.XSync(self._dpy, 0)
-
-
-def clipboard(session):
-    return subprocess.run(["xclip", "-o", "-selection", "clipboard", "-display", session.name],
-                          capture_output=True, text=True, timeout=STEP_TIMEOUT).stdout
 
 
 class ScaledPicker(unittest.TestCase):
