@@ -56,7 +56,10 @@ pid_t startDetached(const std::string &path, const std::vector<std::string> &arg
         return pid;
     // The parent has threads: only async-signal-safe calls from here on.
     ::setsid();
+    // 0 to 2 are open, so /dev/null comes above them; it may take 3, which ready then replaces.
     const int null = ::open("/dev/null", O_RDWR);
+    for (int descriptor = 0; descriptor < 3; ++descriptor)
+        ::dup2(null, descriptor);
     int first = 3;
     if (ready >= 0) {
         constexpr int kept = ClipboardKeeper::ReadyDescriptor;
@@ -66,8 +69,6 @@ pid_t startDetached(const std::string &path, const std::vector<std::string> &arg
             ::dup2(ready, kept);
         first = kept + 1;
     }
-    for (int descriptor = 0; descriptor < 3; ++descriptor)
-        ::dup2(null, descriptor);
     if (::close_range(unsigned(first), ~0U, 0) != 0) {
         for (int descriptor = first; descriptor < 1024; ++descriptor)
             ::close(descriptor);
@@ -91,8 +92,11 @@ bool keepOurselves(const QString &text, const QString &xDisplay)
     const bool owns
         = pid > 0 && ::poll(&wait, 1, KeeperReadyMs) == 1 && ::read(pipe[0], &ready, 1) == 1;
     ::close(pipe[0]);
-    if (pid > 0 && !owns)
-        ::waitpid(pid, nullptr, WNOHANG);
+    // One that could not take the clipboard in time is not left to take it later.
+    if (pid > 0 && !owns) {
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+    }
     return owns;
 }
 
