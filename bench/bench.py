@@ -23,6 +23,7 @@ PEER = ["kcolorchooser"]
 REFERENCES = [PEER, ["zenity", "--color-selection"]]
 
 START_OVER_FLOOR = 1.10
+COPY_OVER_FLOOR = 1.5
 START_OVER_PEER = 0.3
 RSS_MB = 32
 DIALOG_OVER_PEER_START = 0.2
@@ -100,6 +101,19 @@ def baseline_run(session, binary):
     return figures
 
 
+def copy_start(session, binary):
+    """Exec of --pick --copy, as a desktop's shortcut starts it, to its picker mapped."""
+    x = session.x
+    since = len(x.maps)
+    app = session.start([binary, "--pick", "--copy"])
+    mapped, _ = next_map(x, lambda w: x.cardinals(w, "_NET_WM_PID") == [app.pid], since,
+                         START_TIMEOUT)
+    x.wait_until(lambda: app.running() and x.grabbed(), STEP_TIMEOUT, "picker's grab")
+    x.key("Escape")
+    app.wait_exit()
+    return (mapped - app.started) * 1000
+
+
 def reference_start(session, command):
     """Exec to the program's first window mapped; for a colour chooser, that is its dialog."""
     x = session.x
@@ -144,11 +158,12 @@ def main():
     starts = {"floor": [floor]}
     starts.update({" ".join(c): c for c in REFERENCES if shutil.which(c[0])})
     peer = " ".join(PEER) if shutil.which(PEER[0]) else None
-    results, others, baselines = [], {name: [] for name in starts}, []
+    results, others, baselines, copies = [], {name: [] for name in starts}, [], []
     with Session() as session:
         for command in [[binary]] + ([[baseline]] if baseline else []) + list(starts.values()):
             reference_start(session, command)  # fills the font and file caches once
-        tasks = [lambda: results.append(one_run(session, binary, colours))]
+        tasks = [lambda: results.append(one_run(session, binary, colours)),
+                 lambda: copies.append(copy_start(session, binary))]
         if baseline:
             tasks.append(lambda: baselines.append(baseline_run(session, baseline)))
         for name, command in starts.items():
@@ -166,6 +181,8 @@ def main():
     floor_start = statistics.median(others["floor"])
     start = line("start-up, exec to window mapped", [r["start"] for r in results], "ms",
                  START_OVER_FLOOR * floor_start, f"({START_OVER_FLOOR:g} x floor)")
+    line("--pick --copy, exec to picker mapped", copies, "ms", COPY_OVER_FLOOR * floor_start,
+         f"({COPY_OVER_FLOOR:g} x floor)")
     if peer:
         peer_start = statistics.median(others[peer])
         ratio_line(f"  against {peer}'s start-up", start / peer_start, START_OVER_PEER)

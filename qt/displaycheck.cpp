@@ -49,8 +49,9 @@ QString listed(const QStringList &items)
 
 DisplayCheck::DisplayCheck(const QProcessEnvironment &environment, const QStringList &arguments)
 {
-    const QString xDisplay = option(arguments, QLatin1StringView("-display"))
-                                 .value_or(environment.value(QStringLiteral("DISPLAY")));
+    m_xDisplay = option(arguments, QLatin1StringView("-display"))
+                     .value_or(environment.value(QStringLiteral("DISPLAY")));
+    const QString &xDisplay = m_xDisplay;
     const QString waylandDisplay = environment.value(QStringLiteral("WAYLAND_DISPLAY"));
 
     std::optional<QString> platforms = option(arguments, QLatin1StringView("-platform"));

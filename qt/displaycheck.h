@@ -25,6 +25,8 @@ public:
     // Once the application exists: the line for a screen the window cannot be shown on, else
     // an empty string.
     QString screenProblem() const;
+    // The X display Qt opens, where it opens one: from -display, else DISPLAY.
+    QString xDisplay() const { return m_xDisplay; }
 
 private:
     struct Attempt
@@ -36,5 +38,6 @@ private:
     static QString describe(const Attempt &attempt);
 
     QList<Attempt> m_attempts;
+    QString m_xDisplay;
     bool m_found = false;
 };

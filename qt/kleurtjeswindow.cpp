@@ -13,6 +13,7 @@
 #include "qt/qtcolour.h"
 #include "qt/reasontip.h"
 #include "qt/recentmenu.h"
+#include "qt/windowwatch.h"
 
 #include <QAction>
 #include <QApplication>
@@ -190,7 +191,7 @@ void KleurtjesWindow::pickOnceActive()
 {
     guarded([this] {
         m_pickPending = true;
-        if (isActiveWindow())
+        if (isActiveWindow() || !WindowWatch::windowManagerRuns())
             QTimer::singleShot(0, this, &KleurtjesWindow::startPendingPick);
         else
             QTimer::singleShot(ActivationAwaitedMs, this, &KleurtjesWindow::startPendingPick);

@@ -43,7 +43,8 @@ public:
     // Takes a colour from the screen; does nothing while a pick is under way.
     void pickFromScreen();
     // The same once the window is first active: until then a window manager may not have
-    // placed it. Where nothing activates it, a moment after the call all the same.
+    // placed it. Where nothing activates it, a moment after the call all the same; at once
+    // where no window manager runs.
     void pickOnceActive();
 
 signals:

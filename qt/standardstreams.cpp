@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 void StandardStreams::holdClosed()
 {
@@ -17,5 +18,15 @@ void StandardStreams::holdClosed()
             ::dup2(held, descriptor);
             ::close(held);
         }
+    }
+}
+
+void StandardStreams::closeOutput()
+{
+    std::fflush(stdout);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) {
+        ::dup2(null, STDOUT_FILENO);
+        ::close(null);
     }
 }

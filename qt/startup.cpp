@@ -1,6 +1,7 @@
 #include "qt/startup.h"
 
 #include "core/projectrecord.h"
+#include "qt/copypick.h"
 #include "qt/displaycheck.h"
 #include "qt/fatalerror.h"
 #include "qt/kleurtjeswindow.h"
@@ -65,6 +66,11 @@ int Startup::run(int &argc, char **argv)
     }
     nameApplication();
     const QtTranslation translation { QLocale() };
+    // Nothing of the window is made: the picker shows as soon as the application exists.
+    if (options.copy) {
+        watch.end();
+        return CopyPick(options.print, display.xDisplay()).exec();
+    }
 
     KleurtjesWindow window;
     const WindowWatch windowWatch(&window);

@@ -70,6 +70,18 @@ WindowWatch::~WindowWatch()
         qApp->removeNativeEventFilter(this);
 }
 
+bool WindowWatch::windowManagerRuns()
+{
+    xcb_connection_t *const x = connection();
+    if (!x)
+        return true;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+    // The root's event masks are those of every client together: a window manager's among them.
+    const ReplyPointer<xcb_get_window_attributes_reply_t> reply(
+        xcb_get_window_attributes_reply(x, xcb_get_window_attributes(x, root), nullptr));
+    return !reply || (reply->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
+}
+
 bool WindowWatch::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
     if (eventType != "xcb_generic_event_t" || !m_window)

@@ -17,6 +17,9 @@ public:
     explicit WindowWatch(QWidget *window);
     ~WindowWatch() override;
 
+    // False only on X11 without a window manager: nothing there places or activates a window.
+    static bool windowManagerRuns();
+
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:

@@ -144,12 +144,11 @@ class Session:
         owner.stderr.readline()
         # Read back, so that the server has made it the owner before the key is sent: the
         # program would paste what it read of the clipboard before.
-        def holds():
-            result = subprocess.run(
-                ["xclip", "-o", "-selection", "clipboard", "-display", self.name],
-                capture_output=True, timeout=STEP_TIMEOUT, check=False)
-            return result.stdout == text.encode()
-        self.x.wait_until(holds, STEP_TIMEOUT, f"{text} on the clipboard")
+        self.x.wait_until(lambda: self.clipboard() == text, STEP_TIMEOUT, f"{text} on clipboard")
+
+    def clipboard(self):
+        return subprocess.run(["xclip", "-o", "-selection", "clipboard", "-display", self.name],
+                              capture_output=True, text=True, timeout=STEP_TIMEOUT).stdout
 
     def start(self, program=None):
         app = App(self, program or [binary()])

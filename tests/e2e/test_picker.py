@@ -165,6 +165,55 @@ class Picker(unittest.TestCase):
         x11.XUngrabPointer(x._dpy, 0)
         self.assertEqual(self.finish(app, main), "16777215\n")
 
+    def test_copy_leaves_the_number_on_the_clipboard_for_after_the_program(self):
+        # Escape leaves the clipboard alone. A pick hands the number to the clipboard manager,
+        # or where none runs to a keeper of ours, which ends once another program takes it.
+        x, session = self.session.x, self.session
+        session.set_clipboard("vooraf")
+        for how, managed in (("Escape", False), ("click", False), ("Return", True)):
+            manager = ClipboardManager(session) if managed else None
+            app = session.start([binary(), "--pick", "--copy", "--print"])
+            x.wait_until(lambda: app.running() and x.grabbed(), STEP_TIMEOUT, "picker's grab")
+            x.click(*AIM) if how == "click" else x.key(how)
+            x.wait_until(lambda: manager and manager.serve() or app.process.poll() is not None,
+                         STEP_TIMEOUT, "the end")
+            number = "" if how == "Escape" else ROOT_NUMBER
+            self.assertEqual(self.ended(app), (1 if how == "Escape" else 0, number))
+            self.assertEqual(session.clipboard(), number.strip() or "vooraf")
+            owner = x11.XGetSelectionOwner(x._dpy, x.atom("CLIPBOARD"))
+            keeper = x.cardinals(owner, "_NET_WM_PID")
+            self.assertEqual(bool(keeper), how == "click")
+            if keeper:
+                session.set_clipboard("daarna")
+                x.wait_until(lambda: not os.path.exists(f"/proc/{keeper[0]}/exe"), STEP_TIMEOUT,
+                             "the keeper gone")
+        self.assertEqual(self.ended(session.start([binary(), "--recent"])), (0, ROOT_NUMBER))
+
+
+class ClipboardManager(x11.Display):
+    """A desktop's clipboard manager as the program sees one: asked to save the clipboard, it
+    has an xclip take the text over."""
+
+    def __init__(self, session):
+        super().__init__(session.name)
+        self.session = session
+        window = x11.XCreateSimpleWindow(self._dpy, self.root, 0, 0, 1, 1, 0, 0, 0)
+        x11.XSetSelectionOwner(self._dpy, self.atom("CLIPBOARD_MANAGER"), window, 0)
+        x11.XSync(self._dpy, 0)
+
+    def serve(self):
+        # Xlib's selection events are longs: type, serial, send_event and display, then the
+        # request's owner, requestor, selection, target, property and time.
+        event = x11._Event()
+        while x11.XPending(self._dpy):
+            x11.XNextEvent(self._dpy, x11.byref(event))
+            request = list(event.pad[5:10])
+            if event.type == x11.SELECTION_REQUEST and request[2] == self.atom("SAVE_TARGETS"):
+                self.session.set_clipboard(self.session.clipboard())
+                event.pad[:9] = [x11.SELECTION_NOTIFY, 0, 0, 0, *request]
+                x11.XSendEvent(self._dpy, request[0], 0, 0, x11.byref(event))
+                x11.XSync(self._dpy, 0)
+
 
 class ScaledPicker(unittest.TestCase):
     """At twice the scale, on two monitors side by side: each device pixel, as X counts them."""

@@ -16,6 +16,7 @@ Atom = c_ulong
 SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
 IS_VIEWABLE = 2
 CLIENT_MESSAGE = 33
+SELECTION_REQUEST, SELECTION_NOTIFY = 30, 31
 MAP_NOTIFY = 19
 UNMAP_NOTIFY = 18
 DESTROY_NOTIFY = 17
@@ -91,6 +92,8 @@ XGetWindowProperty = _declare("XGetWindowProperty", c_int, c_void_p, Window, Ato
                               c_long, c_int, Atom, POINTER(Atom), POINTER(c_int),
                               POINTER(c_ulong), POINTER(c_ulong), POINTER(c_void_p))
 XSendEvent = _declare("XSendEvent", c_int, c_void_p, Window, c_int, c_long, POINTER(_Event))
+XSetSelectionOwner = _declare("XSetSelectionOwner", c_int, c_void_p, Atom, Window, c_ulong)
+XGetSelectionOwner = _declare("XGetSelectionOwner", Window, c_void_p, Atom)
 XSetInputFocus = _declare("XSetInputFocus", c_int, c_void_p, Window, c_int, c_ulong)
 XGetInputFocus = _declare("XGetInputFocus", c_int, c_void_p, POINTER(Window), POINTER(c_int))
 XGetImage = _declare("XGetImage", c_void_p, c_void_p, Window, c_int, c_int, c_uint, c_uint,
