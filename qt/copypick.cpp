@@ -41,7 +41,6 @@ int CopyPick::exec()
 
 void CopyPick::take(ColourValue value)
 {
-    RecentStore(PosixStateFolder::forUser()).take(value);
     int status = 0;
     if (m_print) {
         if (!StartOptions::print(value))
@@ -55,5 +54,7 @@ void CopyPick::take(ColourValue value)
         std::fprintf(stderr, "tintenwijzer: %s\n", qPrintable(why));
         status = StartOptions::NothingPickedStatus;
     }
+    // Last: where another copy holds the list, its end waits for it a moment.
+    RecentStore(PosixStateFolder::forUser()).take(value);
     QCoreApplication::exit(status);
 }
