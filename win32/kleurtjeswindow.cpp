@@ -45,6 +45,9 @@ constexpr UINT ActivationAwaitedMs = 1000;
 // Beside ReasonTip's and WindowWatch's.
 constexpr UINT_PTR PickTimerId = 3;
 
+// In a WM_KEYDOWN's flags: the key was down already, and this is one of its repeats.
+constexpr LPARAM KeyRepeated = 1 << 30;
+
 // Places at 96 DPI, as the form was drawn.
 constexpr Place Client { 0, 0, 314, 248 };
 constexpr Place CmdOKPlace { 248, 216, 57, 25 };
@@ -155,8 +158,10 @@ void KleurtjesWindow::show(int showCommand)
 bool KleurtjesWindow::preTranslate(MSG &message)
 {
     const HWND frame = m_frmKleurtjes.get();
+    // One command per press: a held Ctrl+Shift+C would start a pick again after each one.
+    const bool repeated = message.message == WM_KEYDOWN && (message.lParam & KeyRepeated);
     return frame
-        && (TranslateAcceleratorW(frame, m_accelerators.get(), &message)
+        && ((!repeated && TranslateAcceleratorW(frame, m_accelerators.get(), &message))
             || IsDialogMessageW(frame, &message));
 }
 
