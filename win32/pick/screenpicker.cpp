@@ -102,6 +102,10 @@ bool ScreenPicker::createWindow()
 
     ShowWindow(m_window.get(), SW_SHOW);
     SetForegroundWindow(m_window.get());
+    // Under Wine the focus that comes with the activation does not take before the window is
+    // shown; with no other window of the program to take the keys, as with --copy, the picker
+    // would get none. Given again, it takes.
+    SetFocus(nullptr);
     SetFocus(m_window.get());
     SetCapture(m_window.get());
     UpdateWindow(m_window.get());
