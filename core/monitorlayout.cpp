@@ -45,19 +45,25 @@ MonitorLayout::MonitorLayout(const ScreenRect &screen, std::vector<ScreenRect> m
 
 // Of monitors that overlap, the smallest: a monitor that spans others, as an output left beside
 // monitors set up by hand is, shows what they show.
-const ScreenRect &MonitorLayout::monitorAt(ScreenPoint point) const
+template<typename Accepts>
+const ScreenRect *MonitorLayout::closest(ScreenPoint point, Accepts accepts) const
 {
-    const ScreenRect *best = &m_monitors.front();
+    const ScreenRect *best = nullptr;
     auto bestKey = std::pair(std::numeric_limits<long long>::max(), 0LL);
     for (const ScreenRect &monitor : m_monitors) {
         const auto key = std::pair(squaredDistance(point, monitor),
             static_cast<long long>(monitor.width) * monitor.height);
-        if (key < bestKey) {
+        if (accepts(monitor) && (!best || key < bestKey)) {
             best = &monitor;
             bestKey = key;
         }
     }
-    return *best;
+    return best;
+}
+
+const ScreenRect &MonitorLayout::monitorAt(ScreenPoint point) const
+{
+    return *closest(point, [](const ScreenRect &) { return true; });
 }
 
 ScreenPoint MonitorLayout::nearest(ScreenPoint point) const
@@ -80,7 +86,16 @@ ScreenPoint MonitorLayout::moved(ScreenPoint from, int dx, int dy) const
 
 ScreenPoint MonitorLayout::loupePosition(ScreenPoint cursor, int width, int height, int gap) const
 {
-    return PickGeometry::loupePosition(cursor, width, height, monitorAt(cursor), gap);
+    const auto holds = [&](const ScreenRect &monitor) {
+        return monitor.width >= width && monitor.height >= height;
+    };
+    const ScreenRect *on = &monitorAt(cursor);
+    // Where none holds it, it stays on the monitor under the cursor, from its top left.
+    if (!holds(*on)) {
+        if (const ScreenRect *holding = closest(cursor, holds))
+            on = holding;
+    }
+    return PickGeometry::loupePosition(cursor, width, height, *on, gap);
 }
 
 bool MonitorLayout::shown(ScreenPoint point) const

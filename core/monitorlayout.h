@@ -23,10 +23,12 @@ public:
     // A step of the arrow keys: onto a monitor that touches this one, but never past the last
     // pixel a monitor shows.
     ScreenPoint moved(ScreenPoint from, int dx, int dy) const;
-    // PickGeometry::loupePosition on the monitor under the cursor.
+    // PickGeometry::loupePosition on the monitor under the cursor, or, where that one is
+    // too small for the loupe, on the nearest one that holds it whole.
     ScreenPoint loupePosition(ScreenPoint cursor, int width, int height, int gap) const;
 
 private:
+    template<typename Accepts> const ScreenRect *closest(ScreenPoint point, Accepts accepts) const;
     bool shown(ScreenPoint point) const;
     int reach(ScreenPoint from, int dx, int dy) const;
 

@@ -59,7 +59,7 @@ private:
 
 } // namespace
 
-void Clipboard::setText(HWND owner, std::wstring_view text)
+bool Clipboard::setText(HWND owner, std::wstring_view text)
 {
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
@@ -75,12 +75,14 @@ void Clipboard::setText(HWND owner, std::wstring_view text)
     const OpenClipboardScope clipboard(owner);
     if (!clipboard) {
         MessageBeep(MB_ICONWARNING);
-        return;
+        return false;
     }
     EmptyClipboard();
     // Once set, the clipboard owns the memory.
-    if (SetClipboardData(CF_UNICODETEXT, memory.get()))
-        memory.release();
+    if (!SetClipboardData(CF_UNICODETEXT, memory.get()))
+        return false;
+    memory.release();
+    return true;
 }
 
 std::wstring Clipboard::text(HWND owner, std::size_t limit)

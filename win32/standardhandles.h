@@ -10,4 +10,7 @@ public:
     // anything that could take its number: --print would write the colour number there. A
     // write fails as it would on the closed handle, so --print still reports it.
     static void holdClosed();
+    // Closes standard output where it is a file or a pipe, so that a caller reading it to its
+    // end, as $(...) does, goes on at once; what is written later fails, as on holdClosed's.
+    static void closeOutput();
 };

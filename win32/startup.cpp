@@ -1,17 +1,27 @@
 #include "win32/startup.h"
 
+#include "core/colournotation.h"
 #include "core/recentstore.h"
+#include "win32/clipboard.h"
 #include "win32/comapartment.h"
 #include "win32/fatalerror.h"
 #include "win32/handlerguard.h"
 #include "win32/kleurtjeswindow.h"
 #include "win32/standardhandles.h"
 #include "win32/startoptions.h"
+#include "win32/uniquehandle.h"
+#include "win32/widetext.h"
 #include "win32/windowsstatefolder.h"
 
 #include <commctrl.h>
 
 #include <memory>
+
+namespace {
+
+constexpr const char *CopyFailed = "kan het kleurnummer niet op het klembord zetten";
+
+} // namespace
 
 int Startup::run(HINSTANCE instance, int showCommand) noexcept
 {
@@ -27,6 +37,10 @@ int Startup::run(HINSTANCE instance, int showCommand) noexcept
         if (options.recent) {
             RecentStore store(std::make_unique<WindowsStateFolder>(), StartOptions::warn);
             status = StartOptions::printRecent(store.colours().text());
+            return;
+        }
+        if (options.copy) {
+            status = pickAndCopy(instance, options.print);
             return;
         }
 
@@ -70,4 +84,29 @@ int Startup::messageLoop(KleurtjesWindow &window)
         DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
+}
+
+// --pick --copy: the picker alone, and the number on the clipboard as Ctrl+C puts it there.
+int Startup::pickAndCopy(HINSTANCE instance, bool print)
+{
+    const ScreenPicker::Outcome pick = ScreenPicker::run(instance, nullptr);
+    if (!pick.colour) {
+        if (!pick.refusal.empty())
+            StartOptions::complain(pick.refusal);
+        return StartOptions::NothingPickedStatus;
+    }
+    // The clipboard keeps the number when its owner, a window of no use but this, has gone.
+    const WindowHandle owner(CreateWindowExW(
+        0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
+    if (!Clipboard::setText(owner.get(), widened(formatColour(*pick.colour, Notation::Number)))) {
+        StartOptions::complain(CopyFailed);
+        return StartOptions::NothingPickedStatus;
+    }
+    int status = 0;
+    if (print) {
+        status = StartOptions::print(*pick.colour);
+        StandardHandles::closeOutput();
+    }
+    RecentStore(std::make_unique<WindowsStateFolder>(), StartOptions::warn).take(*pick.colour);
+    return status;
 }

@@ -13,4 +13,5 @@ public:
 
 private:
     static int messageLoop(KleurtjesWindow &window);
+    static int pickAndCopy(HINSTANCE instance, bool print);
 };

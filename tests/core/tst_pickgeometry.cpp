@@ -124,6 +124,13 @@ void TestPickGeometry::monitors_data()
     QTest::newRow("across where they touch, down the tall one, left off it: stays")
         << side << "@1915,1075 Shift+Right Shift+Down Shift+Left" << ScreenPoint { 1920, 1085 }
         << ScreenPoint { 1930, 1095 };
+    // Too small for the loupe: it goes whole on the nearest monitor, beside the pointer.
+    QTest::newRow("a monitor lower than the loupe: the loupe beside it")
+        << std::vector<ScreenRect> { { 0, 0, 320, 60 }, { 320, 0, 2880, 1440 } } << "@100,30"
+        << ScreenPoint { 100, 30 } << ScreenPoint { 320, 40 };
+    QTest::newRow("a monitor one pixel wide")
+        << std::vector<ScreenRect> { { 0, 0, 1, 1440 }, { 1, 0, 3199, 1440 } } << "@0,1439"
+        << ScreenPoint { 0, 1439 } << ScreenPoint { 10, 1349 };
     std::vector<ScreenRect> spanned = side;
     spanned.insert(spanned.begin(), { 0, 0, 3200, 1440 });
     QTest::newRow("a monitor over both besides: the loupe on the smaller one")

@@ -2,6 +2,8 @@
 
 #include "core/colourvalue.h"
 #include "core/picksession.h"
+#include "win32/pick/frozenscreen.h"
+#include "win32/pick/loupe.h"
 #include "win32/uniquehandle.h"
 #include "win32/windowprocedure.h"
 #include "win32/windowwatch.h"
@@ -13,7 +15,7 @@
 
 // The program's own eyedropper: the whole virtual screen, captured once, frozen in a topmost
 // window over every monitor, with a loupe on the pixel under the cursor's hot spot. The rules
-// of the pick are the core's PickSession; this maps the window's messages to it.
+// of the pick are the core's PickSession; this is its window and message loop.
 class ScreenPicker
 {
 public:
@@ -36,7 +38,6 @@ public:
 private:
     ScreenPicker(HINSTANCE instance, const MonitorLayout &monitors);
 
-    bool capture();
     bool createWindow();
     void loop();
 
@@ -44,29 +45,16 @@ private:
     std::optional<LRESULT> dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     void onPaint();
-    void onKey(WPARAM key, bool pressed, LPARAM flags);
-    void onPointer(PickInput input, bool pressed, LPARAM at);
-    void apply(PickSession::Result result);
-    void redrawLoupe();
+    void handle(const PickEvent &event);
     void finish(std::optional<ColourValue> colour);
     void refuse(const char *reason);
-    ColourValue pixel(ScreenPoint point) const;
-    RECT loupeRect() const;
-    void drawLoupe(HDC dc, const RECT &at) const;
-    int scaled(int pixels) const;
 
     HINSTANCE m_instance = nullptr;
-    ScreenRect m_screen;
+    FrozenScreen m_screen;
     PickSession m_session;
-    MemoryDc m_captureDc;
-    Bitmap m_capture;
-    HGDIOBJ m_previousBitmap = nullptr;
-    const std::uint32_t *m_bits = nullptr;
-    Font m_font;
+    Loupe m_loupe { m_screen, m_session };
     WindowHandle m_window;
     std::optional<WindowWatch> m_watch;
-    // Where the loupe was drawn last, in the window's coordinates.
-    RECT m_loupe {};
     bool m_done = false;
     std::optional<ColourValue> m_colour;
     std::string m_refusal;
