@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
-"""Start-up of the 64-bit Windows program under Wine on Xvfb, the size of both exes, and the time
-from Ctrl+Shift+C to its screen picker's loupe on screen at the sizes bench/picker.py measures.
+"""Start-up of the 64-bit Windows program under Wine on Xvfb, the size of both exes, the time
+from Ctrl+Shift+C to its screen picker's loupe on screen at the sizes bench/picker.py measures,
+and how many colours eight copies keep that each took two while another held the state folder.
 Not a test: it only reports. Wine is not Windows, so these figures have no target; Wine's own
 notepad, started the same way, shows what Wine itself needs to start here.
 
-Usage: bench/wine.py [--picker] [RUNS]   (after scripts/build-windows; the Wine prefix goes
-beside the builds; --picker measures only the picker)
+Usage: bench/wine.py [--picker | --keep] [RUNS]   (after scripts/build-windows; the Wine prefix
+goes beside the builds; --picker measures only the picker, --keep only the kept colours)
 """
 
 import os
+import pwd
 import subprocess
 import sys
 import time
@@ -78,16 +80,80 @@ def picks(exe, runs):
     return shown
 
 
+def kept(exe, prefix, copies=8):
+    """Pastes two colours into each of copies programs while another program holds the state
+    folder's lock, then writes the list it read back, as a copy with a slow disk would; returns
+    how many of those colours the list holds once it has let go."""
+    folder = os.path.join(prefix, "drive_c", "users", pwd.getpwuid(os.getuid()).pw_name,
+                          "AppData", "Local", "Tintenwijzer")
+    recent = os.path.join(folder, "recent")
+    os.makedirs(folder, exist_ok=True)
+
+    def ours():
+        with open(recent) as lines:
+            return sum(1 for n in lines if int(n) % 65536 == 2 * 256)
+
+    with Session() as session:
+        x = session.x
+        subprocess.run(["wineserver", "-p"], check=True)
+        apps = []
+        try:
+            holder = subprocess.Popen(["wine", os.path.join(os.path.dirname(exe), "holdfile.exe"),
+                                       "--state"], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+            holder.stdout.readline()
+            listed = open(recent).read() if os.path.exists(recent) else ""
+            for copy in range(copies):
+                app = session.start(["wine", exe])
+                window = app.main_window()
+                apps.append((app, window))
+                for value in (2 * copy, 2 * copy + 1):
+                    colour = (0, 2, value)
+                    session.set_clipboard("#%02x%02x%02x" % colour)
+                    # Wine takes a new X clipboard over in its own time.
+                    deadline = time.monotonic() + STEP_TIMEOUT
+                    while True:
+                        x.focus(window)
+                        x.key("ctrl+v")
+                        try:
+                            app.wait_swatch(window, colour, timeout=1)
+                            break
+                        except TimeoutError:
+                            if time.monotonic() > deadline:
+                                raise
+            with open(recent + ".bench", "w") as new:
+                new.write("1\n" + listed)
+            os.rename(recent + ".bench", recent)
+            holder.stdin.close()
+            holder.wait(STEP_TIMEOUT)
+            try:
+                x.wait_until(lambda: ours() == 2 * copies, STEP_TIMEOUT, "every colour kept")
+            except TimeoutError:
+                pass
+            return ours()
+        finally:
+            for app, window in apps:
+                x.send_delete_window(window)
+                app.wait_exit(STEP_TIMEOUT)
+            wine.stop(prefix)
+
+
 def main():
     arguments = sys.argv[1:]
     only_picker = "--picker" in arguments
     if only_picker:
         arguments.remove("--picker")
+    only_keep = "--keep" in arguments
+    if only_keep:
+        arguments.remove("--keep")
     runs = int(arguments[0]) if arguments else 10
     exe = os.path.abspath(os.path.join(BUILD, "win64", "tintenwijzer.exe"))
     prefix = os.path.abspath(os.path.join(BUILD, "wineprefix"))
     wine.make_prefix(prefix)
     os.environ.update(wine.environment(prefix))
+    copies_kept = None if only_picker else kept(exe, prefix)
+    if only_keep:
+        print(f"8 copies, two colours each while the folder was held: {copies_kept} of 16 kept")
+        return
     if not only_picker:
         with Session() as session:
             # A server that stays between runs, as Windows itself does: each run then times the
@@ -113,6 +179,7 @@ def main():
     for size, times in shown.items():
         line(f"Ctrl+Shift+C to loupe, {size}", times, "ms")
     if not only_picker:
+        print(f"8 copies, two colours each while the folder was held: {copies_kept} of 16 kept")
         for name in ("win32", "win64"):
             size = os.path.getsize(os.path.join(BUILD, name, "tintenwijzer.exe")) / 1024
             print(f"{name + ' exe size':<38} {size:8.1f} KiB")
