@@ -4,10 +4,12 @@ import glob
 import os
 import pathlib
 import pwd
+import shutil
 import subprocess
 import sys
 import time
 import unittest
+import uuid
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 
@@ -39,6 +41,7 @@ REASON_SHOWN = 4.5
 # picker: the key goes on repeating into whatever has the keyboard next.
 HELD = 3.5
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+UNINSTALL_32 = r"HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall"
 # An install writes below Software; Wine itself writes there on a start too, in this key.
 WINE_OWN = "\\Software\\Wine\\Temporary System Parameters"
 # Windows Installer's own folder, which Windows always has.
@@ -61,6 +64,20 @@ def set_dpi(session, dpi):
                    stdout=subprocess.DEVNULL, check=True, timeout=STEP_TIMEOUT)
     # Wine 10 reads it only as its server starts.
     wine.stop(os.environ["WINEPREFIX"])
+
+
+def msi_rows(msi, table):
+    text = subprocess.run(["msiinfo", "export", msi, table], capture_output=True, text=True,
+                          check=True, timeout=STEP_TIMEOUT).stdout
+    return [line.split("\t") for line in text.replace("\r", "").splitlines()[3:]]
+
+
+def rebuilt(msi, version, folder):
+    copy = shutil.copy(msi, os.path.join(folder, f"{version}-{os.path.basename(msi)}"))
+    for name, value in (("ProductVersion", version), ("ProductCode", f"{{{uuid.uuid4()}}}")):
+        subprocess.run(["msibuild", copy, "-q", f"UPDATE `Property` SET `Value` = "
+                        f"'{value.upper()}' WHERE `Property` = '{name}'"], check=True)
+    return copy
 
 
 class UnderWine(unittest.TestCase):
@@ -719,33 +736,72 @@ class UnderWine(unittest.TestCase):
                     values.append(key + line)
         return sorted(f for f in files if f != INSTALLER_FOLDER) + values
 
+    def msiexec(self, *arguments, succeeds=True):
+        self.assertEqual(self.wine_command("msiexec", *arguments, "/qn").returncode == 0, succeeds)
+        wine.stop(self.prefix)
+
+    def installed(self, folder):
+        """Asserts one Tintenwijzer in folder on drive C, its two shortcuts and one entry."""
+        drive = os.path.join(self.prefix, "drive_c")
+        self.assertEqual(sorted(os.listdir(os.path.join(drive, *folder.split("\\")))),
+                         ["LICENSE", "README.md", "tintenwijzer.exe"])
+        shortcuts = sorted(glob.glob(os.path.join(drive, "**", "Programs", "*.lnk"),
+                                     recursive=True))
+        self.assertEqual([os.path.basename(shortcut) for shortcut in shortcuts],
+                         ["Kleur van het scherm kopiëren.lnk", "Tintenwijzer.lnk"])
+        for shortcut, arguments in zip(shortcuts, ("--pick --copy", "")):
+            content = pathlib.Path(shortcut).read_bytes()
+            self.assertIn(f"C:\\{folder}\\tintenwijzer.exe".encode(), content)
+            self.assertIn(arguments.encode("utf-16-le"), content)
+        entry = "".join(self.wine_command("reg", "query", key, "/s").stdout.decode(
+            errors="replace") for key in (UNINSTALL, UNINSTALL_32))
+        self.assertEqual(entry.count("DisplayName    REG_SZ    Tintenwijzer"), 1)
+        self.assertIn(f"InstallLocation    REG_SZ    C:\\{folder}\\", entry)
+        return entry
+
     def test_the_installer_installs_silently_and_its_removal_leaves_nothing(self):
         msi = os.environ["TINTENWIJZER_WINDOWS_MSI"]
+        # The other architecture's package, and where each installs.
+        other = msi[:-6] + ("86" if msi.endswith("64.msi") else "64") + ".msi"
+        folders = [r"Program Files\Tintenwijzer", r"Program Files (x86)\Tintenwijzer"]
+        folder, other_folder = folders if self.wine == wine.WINE64 else folders[::-1]
+        codes = set()
+        for package in (msi, other):
+            exe = {row[0]: row[4:6] for row in msi_rows(package, "File")}["tintenwijzer.exe"]
+            self.assertEqual(exe, [os.environ["TINTENWIJZER_FILE_VERSION"], "1033"])
+            self.assertNotIn("tintenwijzer.exe", [r[0] for r in msi_rows(package, "MsiFileHash")])
+            codes |= {row[1] for row in msi_rows(package, "Component")}
+            guids = [field for table in ("Property", "Component", "Upgrade")
+                     for row in msi_rows(package, table) for field in row if field[:1] == "{"]
+            self.assertEqual(guids, [guid.upper() for guid in guids])
+        self.assertEqual(len(codes), 4)  # per architecture
+
+        # Each replaces the one before: the other architecture, this one over it, the same
+        # version built again, and the other architecture over that.
         before = self.prefix_state()
-        self.assertEqual(self.wine_command("msiexec", "/i", msi, "/qn").returncode, 0)
-        wine.stop(self.prefix)
-        program_files = "Program Files" if self.wine == wine.WINE64 else "Program Files (x86)"
-        folder = os.path.join(self.prefix, "drive_c", program_files, "Tintenwijzer")
-        self.assertEqual(sorted(os.listdir(folder)), ["LICENSE", "README.md", "tintenwijzer.exe"])
-        installed = os.path.join(folder, "tintenwijzer.exe")
+        again = rebuilt(msi, "1.00", self.session.directory)
+        for package, where in ((other, other_folder), (msi, folder), (again, folder),
+                               (other, other_folder), (msi, folder)):
+            self.msiexec("/i", package)
+            entry = self.installed(where)
+        for field in ("DisplayVersion    REG_SZ    1.00", "Publisher    REG_SZ    Tintenwijzer"):
+            self.assertIn(field, entry)
+        installed = os.path.join(self.prefix, "drive_c", *folder.split("\\"), "tintenwijzer.exe")
         with open(installed, "rb") as copy, open(self.exe, "rb") as original:
             self.assertEqual(copy.read(), original.read())
-        shortcuts = glob.glob(os.path.join(self.prefix, "drive_c", "**", "Start Menu", "Programs",
-                                           "Tintenwijzer.lnk"), recursive=True)
-        self.assertEqual(len(shortcuts), 1)
-        with open(shortcuts[0], "rb") as shortcut:
-            self.assertIn(f"{program_files}\\Tintenwijzer\\tintenwijzer.exe".encode(),
-                          shortcut.read())
-        entry = self.wine_command("reg", "query", UNINSTALL, "/s").stdout.decode(errors="replace")
-        for field in ("DisplayName    REG_SZ    Tintenwijzer", "DisplayVersion    REG_SZ    1.00",
-                      "Publisher    REG_SZ    Tintenwijzer"):
-            self.assertIn(field, entry)
         app, window = self.start(exe=installed)
         self.click(window, AFSLUITEN)
         self.assertEqual(app.wait_exit(), 0)
+        self.msiexec("/x", msi)
+        self.assertEqual(sorted(set(self.prefix_state()) ^ set(before)), [])
 
-        self.assertEqual(self.wine_command("msiexec", "/x", msi, "/qn").returncode, 0)
-        wine.stop(self.prefix)
+        # A folder of one's own is kept by the next version; an older one is refused.
+        self.msiexec("/i", msi, r"INSTALLDIR=C:\Tintenwijzer")
+        later = rebuilt(msi, "1.01", self.session.directory)
+        self.msiexec("/i", later)
+        self.assertIn("DisplayVersion    REG_SZ    1.01", self.installed("Tintenwijzer"))
+        self.msiexec("/i", msi, succeeds=False)
+        self.msiexec("/x", later)
         self.assertEqual(sorted(set(self.prefix_state()) ^ set(before)), [])
 
 
