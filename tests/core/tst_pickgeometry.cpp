@@ -28,6 +28,7 @@ private slots:
     void loupePosition();
     void monitors_data();
     void monitors();
+    void raising();
 };
 
 void TestPickGeometry::componentFromUnit()
@@ -163,6 +164,23 @@ void TestPickGeometry::monitors()
     }
     QCOMPARE(session.pixel(), expected);
     QCOMPARE(layout.loupePosition(session.pixel(), 100, 80, 10), loupe);
+}
+
+void TestPickGeometry::raising()
+{
+    using std::chrono::milliseconds;
+    PickSession session(MonitorLayout({ 0, 0, 100, 100 }), { 0, 0 });
+    // When a window came over the frozen screen, and when that rises again: at once after a
+    // quiet spell, else a gap after the raise before, one raise for all that came meanwhile.
+    const int rows[][2] = { { 1000, 1000 }, { 1000, 1050 }, { 1001, 1050 }, { 1050, 1100 },
+        { 1300, 1300 }, { 1320, 1350 } };
+    for (const auto &[covered, raised] : rows)
+        QCOMPARE(session.raiseAt(milliseconds(covered)).count(), raised);
+    // A window that covers it again the moment it rises, for a second.
+    int raises = 0;
+    for (milliseconds at(5000); at < milliseconds(6000) && raises < 1000; ++raises)
+        at = session.raiseAt(at);
+    QVERIFY(raises <= 1000 / PickSession::RaiseGap.count() + 1);
 }
 
 QTEST_APPLESS_MAIN(TestPickGeometry)
