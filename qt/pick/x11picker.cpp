@@ -10,6 +10,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -21,9 +22,17 @@ constexpr int FontSize = 12;
 constexpr int Gap = 16;
 
 // A window mapped a moment ago, or another program's grab about to end, may refuse the first
-// try: a few more, over some 200 ms, before the pick is refused.
+// try: a few more, over some 200 ms, before the pick is refused. A shortcut's program holds its
+// grab for as long as its key or button is down: that is waited for, for a while.
 constexpr int GrabTries = 6;
 constexpr int GrabRetryMs = 40;
+constexpr int HeldGrabWaitMs = 5000;
+
+std::chrono::milliseconds steadyNow()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+}
 
 int scaled(int pixels, double scale)
 {
@@ -47,6 +56,13 @@ X11Picker::X11Picker(Open open, QObject *parent)
     m_grabRetry.setSingleShot(true);
     m_grabRetry.setInterval(GrabRetryMs);
     connect(&m_grabRetry, &QTimer::timeout, this, [this] { guarded([this] { tryGrab(); }); });
+    m_raise.setSingleShot(true);
+    connect(&m_raise, &QTimer::timeout, this, [this] {
+        guarded([this] {
+            if (m_screen)
+                m_screen->raise();
+        });
+    });
 }
 
 X11Picker::~X11Picker() = default;
@@ -57,7 +73,7 @@ void X11Picker::start()
         return;
     QString why;
     m_screen = m_open({ [this](const PickEvent &event) { handle(event); },
-                          [this](FrozenScreen::Loss loss) { lose(loss); } },
+                          [this](FrozenScreen::Loss loss) { lose(loss); }, [this] { cover(); } },
         why);
     if (!m_screen) {
         emit refused(
@@ -69,6 +85,7 @@ void X11Picker::start()
         m_session->heldAtStart(input);
     showLoupe();
     m_grabTries = 0;
+    m_grabWait.start();
     tryGrab();
 }
 
@@ -117,6 +134,20 @@ void X11Picker::lose(FrozenScreen::Loss loss)
             refusal(u"een ander programma heeft het venster van de kiezer gesloten"), false);
 }
 
+// A window that raises itself whenever it is covered would raise and be raised as fast as
+// the server lets both.
+void X11Picker::cover()
+{
+    if (!m_session)
+        return;
+    const std::chrono::milliseconds now = steadyNow();
+    const std::chrono::milliseconds at = m_session->raiseAt(now);
+    if (at <= now)
+        m_screen->raise();
+    else if (!m_raise.isActive())
+        m_raise.start(at - now);
+}
+
 void X11Picker::watch(QScreen *screen)
 {
     connect(screen, &QScreen::geometryChanged, this, &X11Picker::cancel);
@@ -124,9 +155,15 @@ void X11Picker::watch(QScreen *screen)
 
 void X11Picker::tryGrab()
 {
-    if (!m_screen || m_screen->grab())
+    if (!m_screen)
         return;
-    if (++m_grabTries < GrabTries)
+    const FrozenScreen::Grab grab = m_screen->grab();
+    if (grab.taken)
+        return m_session->stillHeld(grab.held);
+    // The few tries count from the last one that found something down.
+    if (grab.anyDown)
+        m_grabTries = 0;
+    if ((grab.anyDown && !m_grabWait.hasExpired(HeldGrabWaitMs)) || ++m_grabTries < GrabTries)
         return m_grabRetry.start();
     end();
     emit refused(refusal(u"een ander programma houdt muis of toetsenbord vast"));
@@ -210,6 +247,7 @@ void X11Picker::cancel()
 void X11Picker::end()
 {
     m_grabRetry.stop();
+    m_raise.stop();
     m_session.reset();
     m_screen.reset();
 }

@@ -165,6 +165,25 @@ class Picker(unittest.TestCase):
         x11.XUngrabPointer(x._dpy, 0)
         self.assertEqual(self.finish(app, main), "16777215\n")
 
+    def test_a_shortcut_held_elsewhere_is_waited_for_and_its_release_forgotten(self):
+        # As a hotkey daemon's grab of Super+click, active for as long as the button is down.
+        x = self.session.x
+        x.move(*AIM)
+        x11.XGrabPointer(x._dpy, x.root, 0, 0, 1, 1, 0, 0, 0)
+        x11.XGrabKeyboard(x._dpy, x.root, 0, 1, 1, 0)
+        x.key_down("Super_L")
+        x11.XTestFakeButtonEvent(x._dpy, 1, 1, 0)
+        app = self.session.start([binary(), "--pick", "--print"])
+        app.other_window(app.main_window())
+        time.sleep(1)
+        x11.XTestFakeButtonEvent(x._dpy, 1, 0, 0)
+        x.key_down("Super_L", False)
+        x11.XUngrabKeyboard(x._dpy, 0)
+        x11.XUngrabPointer(x._dpy, 0)
+        x.wait_until(lambda: app.running() and x.grabbed(), STEP_TIMEOUT, "picker's grab")
+        x.click(*AIM)
+        self.assertEqual(self.ended(app), (0, ROOT_NUMBER))
+
 
 class ScaledPicker(unittest.TestCase):
     """At twice the scale, on two monitors side by side: each device pixel, as X counts them."""
