@@ -4,6 +4,7 @@
 #include "core/colourvalue.h"
 #include "qt/colourchooser.h"
 
+#include <QKeySequence>
 #include <QWidget>
 
 #include <memory>
@@ -51,6 +52,7 @@ signals:
     void pickEnded(bool taken, const QString &refusal);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -77,4 +79,7 @@ private:
     Announcer *m_announcer = nullptr;
     std::unique_ptr<RecentStore> m_recent;
     bool m_pickPending = false;
+    QKeySequence m_pickShortcut;
+    // The X server time of the pick shortcut's key's last release.
+    std::optional<quint64> m_pickKeyReleased;
 };

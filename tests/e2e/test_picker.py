@@ -8,6 +8,7 @@ import unittest
 import x11
 
 from harness import STEP_TIMEOUT, Session, binary
+from x11 import SHIFT
 
 ROOT_COLOUR = "#123456"
 ROOT_NUMBER = "5649426\n"
@@ -183,6 +184,22 @@ class Picker(unittest.TestCase):
         x.wait_until(lambda: app.running() and x.grabbed(), STEP_TIMEOUT, "picker's grab")
         x.click(*AIM)
         self.assertEqual(self.ended(app), (0, ROOT_NUMBER))
+
+    def test_a_held_shortcut_picks_once(self):
+        app = self.session.start([binary(), "--print"])
+        main = app.main_window()
+        x = self.session.x
+        x.move(*AIM)
+        keys = ("Control_L", SHIFT, "c")
+        for key in keys:
+            x.key_down(key)
+        self.wait_picker(app, main)
+        x.click(*AIM)
+        # Past the keyboard's delay before it repeats, with the window under the keys again.
+        time.sleep(0.8)
+        for key in reversed(keys):
+            x.key_down(key, False)
+        self.assertEqual(self.finish(app, main), ROOT_NUMBER)
 
 
 class ScaledPicker(unittest.TestCase):
