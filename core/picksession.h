@@ -55,7 +55,7 @@ public:
     // after the raise before, so that a window that raises itself whenever it is covered costs
     // little; it shows over the frozen screen meanwhile, and a click still picks the pixel
     // under it as it was.
-    static constexpr std::chrono::milliseconds RaiseGap { 50 };
+    static constexpr std::chrono::milliseconds RaiseGap { 100 };
     std::chrono::milliseconds raiseAt(std::chrono::milliseconds now);
 
     // Moved: the framed pixel changed; Stepped: an arrow key moved it, and the pointer should

@@ -172,8 +172,8 @@ void TestPickGeometry::raising()
     PickSession session(MonitorLayout({ 0, 0, 100, 100 }), { 0, 0 });
     // When a window came over the frozen screen, and when that rises again: at once after a
     // quiet spell, else a gap after the raise before, one raise for all that came meanwhile.
-    const int rows[][2] = { { 1000, 1000 }, { 1000, 1050 }, { 1001, 1050 }, { 1050, 1100 },
-        { 1300, 1300 }, { 1320, 1350 } };
+    const int rows[][2] = { { 1000, 1000 }, { 1000, 1100 }, { 1001, 1100 }, { 1100, 1200 },
+        { 1300, 1300 }, { 1320, 1400 } };
     for (const auto &[covered, raised] : rows)
         QCOMPARE(session.raiseAt(milliseconds(covered)).count(), raised);
     // A window that covers it again the moment it rises, for a second.
