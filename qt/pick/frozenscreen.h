@@ -18,12 +18,15 @@ public:
     enum class Loss { WindowTaken, Resized };
 
     // Where the user's buttons, keys and pointer moves go, already in device pixels, the
-    // losses, and each time another window comes over the frozen screen.
+    // losses, and each time another window comes over the frozen screen. whileCopying, given
+    // the scale, is called once as the server copies the screen, for work that would otherwise
+    // wait for it.
     struct Sink
     {
         std::function<void(const PickEvent &)> input;
         std::function<void(Loss)> lost;
         std::function<void()> covered;
+        std::function<void(double scale)> whileCopying;
     };
 
     // What a try to take the pointer and the keyboard found.

@@ -39,6 +39,26 @@ int scaled(int pixels, double scale)
     return std::max(1, qRound(pixels * scale));
 }
 
+// The number and #RRGGBB under the cells.
+void drawCaption(QPainter &painter, const QRect &area, double scale, const QString &text)
+{
+    QFont font = QGuiApplication::font();
+    font.setPixelSize(scaled(FontSize, scale));
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(area, Qt::AlignCenter, text);
+}
+
+// The first text at the caption's size loads a font, which costs more than the rest of the
+// loupe; done while the server copies the screen, the glyphs are at hand when it is drawn.
+void warmCaption(double scale)
+{
+    QImage image(
+        scaled(Cells * CellSize, scale), scaled(CaptionHeight, scale), QImage::Format_RGB32);
+    QPainter painter(&image);
+    drawCaption(painter, image.rect(), scale, QStringLiteral("0123456789\n#ABCDEF"));
+}
+
 } // namespace
 
 X11Picker::X11Picker(Open open, QObject *parent)
@@ -72,8 +92,9 @@ void X11Picker::start()
     if (isActive())
         return;
     QString why;
-    m_screen = m_open({ [this](const PickEvent &event) { handle(event); },
-                          [this](FrozenScreen::Loss loss) { lose(loss); }, [this] { cover(); } },
+    m_screen = m_open(
+        { [this](const PickEvent &event) { handle(event); },
+            [this](FrozenScreen::Loss loss) { lose(loss); }, [this] { cover(); }, &warmCaption },
         why);
     if (!m_screen) {
         emit refused(
@@ -216,11 +237,7 @@ QImage X11Picker::loupe() const
     painter.drawRect(centre.adjusted(-2, -2, 1, 1));
 
     const ColourValue value = colourValue(QColor(grid.pixel(pixel.x - left, pixel.y - top)));
-    QFont font = QGuiApplication::font();
-    font.setPixelSize(scaled(FontSize, scale));
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(QRect(0, side, side, image.height() - side), Qt::AlignCenter,
+    drawCaption(painter, QRect(0, side, side, image.height() - side), scale,
         QString::fromStdString(
             formatColour(value, Notation::Number) + '\n' + formatColour(value, Notation::Html)));
     painter.setPen(Qt::gray);

@@ -13,6 +13,8 @@ namespace {
 
 // The cross of X's own cursor font.
 constexpr std::uint16_t Crosshair = 34;
+// The side of the square around the pointer read with the copy, more than the loupe shows.
+constexpr int NearPointer = 32;
 
 } // namespace
 
@@ -35,28 +37,32 @@ std::unique_ptr<FrozenScreen> X11PickerWindow::open(Sink sink, QString &reason)
         reason = QStringLiteral("geen X11-scherm");
         return nullptr;
     }
-    // Of several X screens, the one the pointer is on.
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(x));
-    const ReplyPointer<xcb_query_pointer_reply_t> pointer(
-        xcb_query_pointer_reply(x, xcb_query_pointer(x, screens.data->root), nullptr));
-    while (pointer && screens.rem && screens.data->root != pointer->root)
-        xcb_screen_next(&screens);
-    if (!pointer || !screens.rem) {
-        reason = QStringLiteral("het scherm kon niet worden gelezen");
-        return nullptr;
+    // Of several X screens, the one the pointer is on: the first, unless the pointer is found
+    // on another, and then that one.
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+    for (int attempt = 0; attempt < 2 && screen; ++attempt) {
+        const std::optional<X11PixelFormat> format = X11PixelFormat::of(x, *screen);
+        if (!format) {
+            reason = QStringLiteral("de kleuren van dit scherm kunnen niet worden gelezen");
+            return nullptr;
+        }
+        std::unique_ptr<X11PickerWindow> window(new X11PickerWindow(x, sink, *screen, *format));
+        xcb_window_t pointerRoot = screen->root;
+        if (window->freeze(pointerRoot, reason)) {
+            qApp->installNativeEventFilter(window.get());
+            return window;
+        }
+        if (pointerRoot == screen->root)
+            return nullptr;
+        screen = nullptr;
+        for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(x)); screens.rem;
+             xcb_screen_next(&screens)) {
+            if (screens.data->root == pointerRoot)
+                screen = screens.data;
+        }
     }
-    const std::optional<X11PixelFormat> format = X11PixelFormat::of(x, *screens.data);
-    if (!format) {
-        reason = QStringLiteral("de kleuren van dit scherm kunnen niet worden gelezen");
-        return nullptr;
-    }
-    std::unique_ptr<X11PickerWindow> window(
-        new X11PickerWindow(x, std::move(sink), *screens.data, *format));
-    window->m_pointer = { pointer->root_x, pointer->root_y };
-    if (!window->freeze(pointer->mask, reason))
-        return nullptr;
-    qApp->installNativeEventFilter(window.get());
-    return window;
+    reason = QStringLiteral("het scherm kon niet worden gelezen");
+    return nullptr;
 }
 
 X11PickerWindow::~X11PickerWindow()
@@ -73,9 +79,10 @@ X11PickerWindow::~X11PickerWindow()
     xcb_flush(m_x);
 }
 
-bool X11PickerWindow::freeze(std::uint16_t buttons, QString &reason)
+bool X11PickerWindow::freeze(xcb_window_t &pointerRoot, QString &reason)
 {
     // Asked at once, answered in one round trip.
+    const auto pointerCookie = xcb_query_pointer(m_x, m_root);
     const auto keys = m_input.ask();
     const auto pidAtom = xcb_intern_atom(m_x, false, 11, "_NET_WM_PID");
     const auto rootAttributes = xcb_get_window_attributes(m_x, m_root);
@@ -87,32 +94,53 @@ bool X11PickerWindow::freeze(std::uint16_t buttons, QString &reason)
     const ReplyPointer<xcb_get_geometry_reply_t> geometry(
         xcb_get_geometry_reply(m_x, xcb_get_geometry(m_x, m_root), nullptr));
     const ReplyPointer<xcb_intern_atom_reply_t> pid(xcb_intern_atom_reply(m_x, pidAtom, nullptr));
+    m_pidAtom = pid ? pid->atom : xcb_atom_t(XCB_ATOM_NONE);
+    const ReplyPointer<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(m_x, pointerCookie, nullptr));
     if (hasMonitors)
         readMonitors(monitors);
-    m_input.read(keys, buttons);
+    m_input.read(keys, pointer ? pointer->mask : 0);
     watchRoot(rootAttributes);
-    if (!geometry) {
+    if (pointer && pointer->root != m_root) {
+        pointerRoot = pointer->root;
+        return false;
+    }
+    if (!geometry || !pointer) {
         reason = QStringLiteral("het scherm kon niet worden gelezen");
         return false;
     }
     m_rect = { 0, 0, geometry->width, geometry->height };
+    m_pointer = { pointer->root_x, pointer->root_y };
     for (const QScreen *qtScreen : QGuiApplication::screens())
         m_scale = std::max(m_scale, qtScreen->devicePixelRatio());
 
+    return copyScreen(reason);
+}
+
+// Sent at once, the copy's check and the pixels near the pointer answered together: the server
+// paints the overlay while the loupe is drawn here.
+bool X11PickerWindow::copyScreen(QString &reason)
+{
+    const auto width = static_cast<std::uint16_t>(m_rect.width);
+    const auto height = static_cast<std::uint16_t>(m_rect.height);
     const xcb_pixmap_t frozen = xcb_generate_id(m_x);
-    const ReplyPointer<xcb_generic_error_t> error(xcb_request_check(m_x,
-        xcb_create_pixmap_checked(
-            m_x, m_depth, frozen, m_root, geometry->width, geometry->height)));
-    if (error) {
-        reason = QStringLiteral("te weinig geheugen voor een kopie van het scherm");
-        return false;
-    }
-    m_frozen.reset(m_x, frozen);
+    const auto created = xcb_create_pixmap_checked(m_x, m_depth, frozen, m_root, width, height);
     m_gc.reset(m_x, xcb_generate_id(m_x));
     const std::uint32_t gcValues[] = { XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS, 0 };
     xcb_create_gc(
         m_x, m_gc.get(), m_root, XCB_GC_SUBWINDOW_MODE | XCB_GC_GRAPHICS_EXPOSURES, gcValues);
-    xcb_copy_area(m_x, m_root, frozen, m_gc.get(), 0, 0, 0, 0, geometry->width, geometry->height);
+    const auto copied
+        = xcb_copy_area_checked(m_x, m_root, frozen, m_gc.get(), 0, 0, 0, 0, width, height);
+    const int left
+        = std::clamp(m_pointer.x - NearPointer / 2, 0, std::max(0, m_rect.width - NearPointer));
+    const int top
+        = std::clamp(m_pointer.y - NearPointer / 2, 0, std::max(0, m_rect.height - NearPointer));
+    m_nearPointer
+        = { left, top, std::min(NearPointer, m_rect.width), std::min(NearPointer, m_rect.height) };
+    const auto near = xcb_get_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, frozen,
+        static_cast<std::int16_t>(m_nearPointer.x), static_cast<std::int16_t>(m_nearPointer.y),
+        static_cast<std::uint16_t>(m_nearPointer.width),
+        static_cast<std::uint16_t>(m_nearPointer.height), ~0u);
 
     const xcb_font_t font = xcb_generate_id(m_x);
     xcb_open_font(m_x, font, 6, "cursor");
@@ -121,18 +149,31 @@ bool X11PickerWindow::freeze(std::uint16_t buttons, QString &reason)
         m_x, m_cursor.get(), font, font, Crosshair, Crosshair + 1, 0, 0, 0, 0xFFFF, 0xFFFF, 0xFFFF);
     xcb_close_font(m_x, font);
 
-    m_overlay.reset(m_x, xcb_generate_id(m_x));
+    const xcb_window_t overlay = xcb_generate_id(m_x);
     const std::uint32_t values[] = { frozen, true, X11PickInput::Events, m_cursor.get() };
-    xcb_create_window(m_x, XCB_COPY_FROM_PARENT, m_overlay.get(), m_root, 0, 0, geometry->width,
-        geometry->height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+    const auto window = xcb_create_window_checked(m_x, XCB_COPY_FROM_PARENT, overlay, m_root, 0, 0,
+        width, height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
         XCB_CW_BACK_PIXMAP | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values);
     // Tells tools whose window covers the screen.
-    if (pid && pid->atom != XCB_ATOM_NONE) {
-        const auto ours = static_cast<std::uint32_t>(QCoreApplication::applicationPid());
-        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, m_overlay.get(), pid->atom,
-            XCB_ATOM_CARDINAL, 32, 1, &ours);
+    const auto ours = static_cast<std::uint32_t>(QCoreApplication::applicationPid());
+    const auto named = xcb_change_property_checked(
+        m_x, XCB_PROP_MODE_REPLACE, overlay, m_pidAtom, XCB_ATOM_CARDINAL, 32, 1, &ours);
+    const auto mapped = xcb_map_window_checked(m_x, overlay);
+
+    xcb_flush(m_x);
+    if (m_sink.whileCopying)
+        m_sink.whileCopying(m_scale);
+    m_nearPointerPixels = image(near, m_nearPointer);
+    const ReplyPointer<xcb_generic_error_t> error(xcb_request_check(m_x, created));
+    // Without the pixmap, none of what uses it exists either, and their errors stay here.
+    for (const auto cookie : { copied, window, named, mapped })
+        xcb_discard_reply(m_x, cookie.sequence);
+    if (error) {
+        reason = QStringLiteral("te weinig geheugen voor een kopie van het scherm");
+        return false;
     }
-    xcb_map_window(m_x, m_overlay.get());
+    m_frozen.reset(m_x, frozen);
+    m_overlay.reset(m_x, overlay);
     return true;
 }
 
@@ -166,13 +207,21 @@ void X11PickerWindow::watchRoot(xcb_get_window_attributes_cookie_t cookie)
 
 QImage X11PickerWindow::pixels(const ScreenRect &area) const
 {
-    QImage image(area.width, area.height, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    const ReplyPointer<xcb_get_image_reply_t> reply(xcb_get_image_reply(m_x,
+    const ScreenRect &near = m_nearPointer;
+    if (near.contains({ area.x, area.y }) && near.contains({ area.right(), area.bottom() }))
+        return m_nearPointerPixels.copy(area.x - near.x, area.y - near.y, area.width, area.height);
+    return image(
         xcb_get_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, m_frozen.get(),
             static_cast<std::int16_t>(area.x), static_cast<std::int16_t>(area.y),
             static_cast<std::uint16_t>(area.width), static_cast<std::uint16_t>(area.height), ~0u),
-        nullptr));
+        area);
+}
+
+QImage X11PickerWindow::image(xcb_get_image_cookie_t cookie, const ScreenRect &area) const
+{
+    QImage image(area.width, area.height, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    const ReplyPointer<xcb_get_image_reply_t> reply(xcb_get_image_reply(m_x, cookie, nullptr));
     if (!reply || xcb_get_image_data_length(reply.get()) < area.width * area.height * 4)
         return image;
     const std::uint8_t *data = xcb_get_image_data(reply.get());

@@ -43,7 +43,10 @@ public:
 private:
     X11PickerWindow(
         xcb_connection_t *connection, Sink sink, const xcb_screen_t &screen, X11PixelFormat format);
-    bool freeze(std::uint16_t buttons, QString &reason);
+    // False with pointerRoot set where the pointer is on another X screen's root.
+    bool freeze(xcb_window_t &pointerRoot, QString &reason);
+    bool copyScreen(QString &reason);
+    QImage image(xcb_get_image_cookie_t cookie, const ScreenRect &area) const;
     void readMonitors(xcb_randr_get_monitors_cookie_t cookie);
     void watchRoot(xcb_get_window_attributes_cookie_t cookie);
     std::optional<Loss> rootChanged(const xcb_generic_event_t *event, bool &covered);
@@ -61,9 +64,14 @@ private:
     // The root's events this client took before the pick, given back after it.
     std::optional<std::uint32_t> m_rootEvents;
     double m_scale = 1;
+    xcb_atom_t m_pidAtom = XCB_ATOM_NONE;
     XcbId<xcb_free_cursor> m_cursor;
     XcbId<xcb_free_pixmap> m_frozen;
     XcbId<xcb_free_gc> m_gc;
     XcbId<xcb_destroy_window> m_overlay;
+    // Read with the copy, before the overlay is painted: the loupe's first look needs no round
+    // trip of its own.
+    ScreenRect m_nearPointer;
+    QImage m_nearPointerPixels;
     X11LoupeWindow m_loupe;
 };
