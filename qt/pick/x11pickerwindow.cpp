@@ -117,8 +117,8 @@ bool X11PickerWindow::freeze(xcb_window_t &pointerRoot, QString &reason)
     return copyScreen(reason);
 }
 
-// Sent at once, the copy's check and the pixels near the pointer answered together: the server
-// paints the overlay while the loupe is drawn here.
+// The copy's check and the pixels near the pointer come in one answer, and the server paints
+// the overlay while the loupe is drawn here.
 bool X11PickerWindow::copyScreen(QString &reason)
 {
     const auto width = static_cast<std::uint16_t>(m_rect.width);
@@ -141,6 +141,19 @@ bool X11PickerWindow::copyScreen(QString &reason)
         static_cast<std::int16_t>(m_nearPointer.x), static_cast<std::int16_t>(m_nearPointer.y),
         static_cast<std::uint16_t>(m_nearPointer.width),
         static_cast<std::uint16_t>(m_nearPointer.height), ~0u);
+    xcb_flush(m_x);
+    if (m_sink.whileCopying)
+        m_sink.whileCopying(m_scale);
+    m_nearPointerPixels = image(near, m_nearPointer);
+    // Answered already, with the pixels.
+    const ReplyPointer<xcb_generic_error_t> error(xcb_request_check(m_x, created));
+    // Without the pixmap there was nothing to copy to either.
+    xcb_discard_reply(m_x, copied.sequence);
+    if (error) {
+        reason = QStringLiteral("te weinig geheugen voor een kopie van het scherm");
+        return false;
+    }
+    m_frozen.reset(m_x, frozen);
 
     const xcb_font_t font = xcb_generate_id(m_x);
     xcb_open_font(m_x, font, 6, "cursor");
@@ -149,31 +162,18 @@ bool X11PickerWindow::copyScreen(QString &reason)
         m_x, m_cursor.get(), font, font, Crosshair, Crosshair + 1, 0, 0, 0, 0xFFFF, 0xFFFF, 0xFFFF);
     xcb_close_font(m_x, font);
 
-    const xcb_window_t overlay = xcb_generate_id(m_x);
+    m_overlay.reset(m_x, xcb_generate_id(m_x));
     const std::uint32_t values[] = { frozen, true, X11PickInput::Events, m_cursor.get() };
-    const auto window = xcb_create_window_checked(m_x, XCB_COPY_FROM_PARENT, overlay, m_root, 0, 0,
-        width, height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+    xcb_create_window(m_x, XCB_COPY_FROM_PARENT, m_overlay.get(), m_root, 0, 0, width, height, 0,
+        XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
         XCB_CW_BACK_PIXMAP | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values);
     // Tells tools whose window covers the screen.
-    const auto ours = static_cast<std::uint32_t>(QCoreApplication::applicationPid());
-    const auto named = xcb_change_property_checked(
-        m_x, XCB_PROP_MODE_REPLACE, overlay, m_pidAtom, XCB_ATOM_CARDINAL, 32, 1, &ours);
-    const auto mapped = xcb_map_window_checked(m_x, overlay);
-
-    xcb_flush(m_x);
-    if (m_sink.whileCopying)
-        m_sink.whileCopying(m_scale);
-    m_nearPointerPixels = image(near, m_nearPointer);
-    const ReplyPointer<xcb_generic_error_t> error(xcb_request_check(m_x, created));
-    // Without the pixmap, none of what uses it exists either, and their errors stay here.
-    for (const auto cookie : { copied, window, named, mapped })
-        xcb_discard_reply(m_x, cookie.sequence);
-    if (error) {
-        reason = QStringLiteral("te weinig geheugen voor een kopie van het scherm");
-        return false;
+    if (m_pidAtom != XCB_ATOM_NONE) {
+        const auto ours = static_cast<std::uint32_t>(QCoreApplication::applicationPid());
+        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, m_overlay.get(), m_pidAtom,
+            XCB_ATOM_CARDINAL, 32, 1, &ours);
     }
-    m_frozen.reset(m_x, frozen);
-    m_overlay.reset(m_x, overlay);
+    xcb_map_window(m_x, m_overlay.get());
     return true;
 }
 
