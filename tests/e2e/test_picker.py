@@ -169,7 +169,6 @@ class Picker(unittest.TestCase):
     def test_a_shortcut_held_elsewhere_is_waited_for_and_its_release_forgotten(self):
         # As a hotkey daemon's grab of Super+click, active for as long as the button is down.
         x = self.session.x
-        x.move(*AIM)
         x11.XGrabPointer(x._dpy, x.root, 0, 0, 1, 1, 0, 0, 0)
         x11.XGrabKeyboard(x._dpy, x.root, 0, 1, 1, 0)
         x.key_down("Super_L")
@@ -188,17 +187,15 @@ class Picker(unittest.TestCase):
     def test_a_held_shortcut_picks_once(self):
         app = self.session.start([binary(), "--print"])
         main = app.main_window()
-        x = self.session.x
-        x.move(*AIM)
         keys = ("Control_L", SHIFT, "c")
         for key in keys:
-            x.key_down(key)
+            self.session.x.key_down(key)
         self.wait_picker(app, main)
-        x.click(*AIM)
+        self.session.x.click(*AIM)
         # Past the keyboard's delay before it repeats, with the window under the keys again.
         time.sleep(0.8)
         for key in reversed(keys):
-            x.key_down(key, False)
+            self.session.x.key_down(key, False)
         self.assertEqual(self.finish(app, main), ROOT_NUMBER)
 
 
