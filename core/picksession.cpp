@@ -1,5 +1,6 @@
 #include "core/picksession.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -20,6 +21,24 @@ void PickSession::heldAtStart(PickInput input)
 {
     if (input != PickInput::Pointer)
         m_held |= bit(input);
+}
+
+void PickSession::stillHeld(const std::vector<PickInput> &inputs)
+{
+    m_held = 0;
+    for (const PickInput input : inputs) {
+        if (!(m_down & bit(input)))
+            heldAtStart(input);
+    }
+}
+
+std::chrono::milliseconds PickSession::raiseAt(std::chrono::milliseconds now)
+{
+    // One raise still ahead covers every window that came over before it.
+    if (m_raise && *m_raise > now)
+        return *m_raise;
+    m_raise = m_raise ? std::max(now, *m_raise + RaiseGap) : now;
+    return *m_raise;
 }
 
 PickSession::Result PickSession::handle(const PickEvent &event)

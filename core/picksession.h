@@ -2,6 +2,10 @@
 
 #include "core/monitorlayout.h"
 
+#include <chrono>
+#include <optional>
+#include <vector>
+
 // What the user does during a pick, each given as a press or a release; the front end maps its
 // own buttons and keys to these.
 enum class PickInput {
@@ -41,6 +45,18 @@ public:
     // An input that was down when the pick began: its presses, its repeats and its release do
     // nothing, until it has been released once.
     void heldAtStart(PickInput input);
+    // What is down once the pick holds the pointer and the keyboard replaces what was held at
+    // the start: a release that went to another program's grab meanwhile never comes here.
+    // An input whose press the pick saw stays the pick's.
+    void stillHeld(const std::vector<PickInput> &inputs);
+
+    // Another window came over the frozen screen at now, on a steady clock: when to raise the
+    // frozen screen above it again. At once after a quiet spell, else no sooner than RaiseGap
+    // after the raise before, so that a window that raises itself whenever it is covered costs
+    // little; it shows over the frozen screen meanwhile, and a click still picks the pixel
+    // under it as it was.
+    static constexpr std::chrono::milliseconds RaiseGap { 100 };
+    std::chrono::milliseconds raiseAt(std::chrono::milliseconds now);
 
     // Moved: the framed pixel changed; Stepped: an arrow key moved it, and the pointer should
     // follow. Picked and Cancelled come once; after them every event gives None.
@@ -60,4 +76,6 @@ private:
     // Bit per PickInput down since before the pick and not released since.
     unsigned m_held = 0;
     bool m_over = false;
+    // The last raise given out, which may still lie ahead.
+    std::optional<std::chrono::milliseconds> m_raise;
 };

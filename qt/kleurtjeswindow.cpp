@@ -22,6 +22,7 @@
 #include <QDropEvent>
 #include <QIcon>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPixmap>
@@ -99,8 +100,12 @@ KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget
 
     auto *pick = new QAction(QStringLiteral("Kleur van het scherm…"), this);
     pick->setObjectName(QStringLiteral("actKleurVanScherm"));
-    pick->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    m_pickShortcut = QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
+    pick->setShortcut(m_pickShortcut);
     pick->setShortcutContext(Qt::WindowShortcut);
+    // A held shortcut starts one pick, not another as the first one ends.
+    pick->setAutoRepeat(false);
+    qApp->installEventFilter(this);
     connect(pick, &QAction::triggered, this, &KleurtjesWindow::pickFromScreen);
     addAction(pick);
     m_ui->lblNummer->addAction(pick);
@@ -202,6 +207,27 @@ void KleurtjesWindow::startPendingPick()
 {
     if (std::exchange(m_pickPending, false))
         pickFromScreen();
+}
+
+// X repeats a held key as a release and a press of the same time, which Qt marks as a repeat
+// only where both reached it together; under load the press may come alone, and would start
+// another pick as the first one ends.
+bool KleurtjesWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyRelease || event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool pickKey = key->key() == m_pickShortcut[0].key();
+        if (event->type() == QEvent::KeyRelease && pickKey) {
+            m_pickKeyReleased = key->timestamp();
+        } else if (event->type() == QEvent::ShortcutOverride
+            && QKeySequence(key->keyCombination()) == m_pickShortcut
+            && (key->isAutoRepeat() || m_pickKeyReleased == key->timestamp())) {
+            // Taken as the focus widget's own key, it triggers no shortcut.
+            key->accept();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void KleurtjesWindow::changeEvent(QEvent *event)

@@ -4,6 +4,7 @@
 #include "core/colourvalue.h"
 #include "qt/colourchooser.h"
 
+#include <QKeySequence>
 #include <QWidget>
 
 #include <memory>
@@ -53,6 +54,7 @@ signals:
     void pickEnded(bool taken, const QString &refusal);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -81,4 +83,7 @@ private:
     std::unique_ptr<RecentStore> m_recent;
     QTimer *m_writeTimer = nullptr;
     bool m_pickPending = false;
+    QKeySequence m_pickShortcut;
+    // The X server time of the pick shortcut's key's last release.
+    std::optional<quint64> m_pickKeyReleased;
 };

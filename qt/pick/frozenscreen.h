@@ -17,12 +17,26 @@ public:
     // screen's window, or the screen changed its size.
     enum class Loss { WindowTaken, Resized };
 
-    // Where the user's buttons, keys and pointer moves go, already in device pixels, and the
-    // losses.
+    // Where the user's buttons, keys and pointer moves go, already in device pixels, the
+    // losses, and each time another window comes over the frozen screen. whileCopying, given
+    // the scale, is called once as the server copies the screen, for work that would otherwise
+    // wait for it.
     struct Sink
     {
         std::function<void(const PickEvent &)> input;
         std::function<void(Loss)> lost;
+        std::function<void()> covered;
+        std::function<void(double scale)> whileCopying;
+    };
+
+    // What a try to take the pointer and the keyboard found.
+    struct Grab
+    {
+        bool taken = false;
+        // Any key or button at all: another program's grab may last until its release.
+        bool anyDown = false;
+        // The buttons and keys of the pick that were down right after the try.
+        std::vector<PickInput> held;
     };
 
     FrozenScreen() = default;
@@ -42,6 +56,8 @@ public:
     virtual QImage pixels(const ScreenRect &area) const = 0;
     virtual void showLoupe(ScreenPoint at, const QImage &loupe) = 0;
     virtual void warpPointer(ScreenPoint to) = 0;
-    // Takes the pointer and the keyboard; false where another program holds either.
-    virtual bool grab() = 0;
+    // Takes the pointer and the keyboard; not taken where another program holds either.
+    virtual Grab grab() = 0;
+    // Above every other window again.
+    virtual void raise() = 0;
 };

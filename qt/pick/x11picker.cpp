@@ -10,6 +10,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -21,13 +22,41 @@ constexpr int FontSize = 12;
 constexpr int Gap = 16;
 
 // A window mapped a moment ago, or another program's grab about to end, may refuse the first
-// try: a few more, over some 200 ms, before the pick is refused.
+// try: a few more, over some 200 ms, before the pick is refused. A shortcut's program holds its
+// grab for as long as its key or button is down: that is waited for, for a while.
 constexpr int GrabTries = 6;
 constexpr int GrabRetryMs = 40;
+constexpr int HeldGrabWaitMs = 5000;
+
+std::chrono::milliseconds steadyNow()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+}
 
 int scaled(int pixels, double scale)
 {
     return std::max(1, qRound(pixels * scale));
+}
+
+// The number and #RRGGBB under the cells.
+void drawCaption(QPainter &painter, const QRect &area, double scale, const QString &text)
+{
+    QFont font = QGuiApplication::font();
+    font.setPixelSize(scaled(FontSize, scale));
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(area, Qt::AlignCenter, text);
+}
+
+// The first text at the caption's size loads a font, which costs more than the rest of the
+// loupe; done while the server copies the screen, the glyphs are at hand when it is drawn.
+void warmCaption(double scale)
+{
+    QImage image(
+        scaled(Cells * CellSize, scale), scaled(CaptionHeight, scale), QImage::Format_RGB32);
+    QPainter painter(&image);
+    drawCaption(painter, image.rect(), scale, QStringLiteral("0123456789\n#ABCDEF"));
 }
 
 } // namespace
@@ -47,6 +76,13 @@ X11Picker::X11Picker(Open open, QObject *parent)
     m_grabRetry.setSingleShot(true);
     m_grabRetry.setInterval(GrabRetryMs);
     connect(&m_grabRetry, &QTimer::timeout, this, [this] { guarded([this] { tryGrab(); }); });
+    m_raise.setSingleShot(true);
+    connect(&m_raise, &QTimer::timeout, this, [this] {
+        guarded([this] {
+            if (m_screen)
+                m_screen->raise();
+        });
+    });
 }
 
 X11Picker::~X11Picker() = default;
@@ -56,8 +92,9 @@ void X11Picker::start()
     if (isActive())
         return;
     QString why;
-    m_screen = m_open({ [this](const PickEvent &event) { handle(event); },
-                          [this](FrozenScreen::Loss loss) { lose(loss); } },
+    m_screen = m_open(
+        { [this](const PickEvent &event) { handle(event); },
+            [this](FrozenScreen::Loss loss) { lose(loss); }, [this] { cover(); }, &warmCaption },
         why);
     if (!m_screen) {
         emit refused(
@@ -69,6 +106,7 @@ void X11Picker::start()
         m_session->heldAtStart(input);
     showLoupe();
     m_grabTries = 0;
+    m_grabWait.start();
     tryGrab();
 }
 
@@ -117,6 +155,20 @@ void X11Picker::lose(FrozenScreen::Loss loss)
             refusal(u"een ander programma heeft het venster van de kiezer gesloten"), false);
 }
 
+// A window that raises itself whenever it is covered would raise and be raised as fast as
+// the server lets both.
+void X11Picker::cover()
+{
+    if (!m_session)
+        return;
+    const std::chrono::milliseconds now = steadyNow();
+    const std::chrono::milliseconds at = m_session->raiseAt(now);
+    if (at <= now)
+        m_screen->raise();
+    else if (!m_raise.isActive())
+        m_raise.start(at - now);
+}
+
 void X11Picker::watch(QScreen *screen)
 {
     connect(screen, &QScreen::geometryChanged, this, &X11Picker::cancel);
@@ -124,9 +176,15 @@ void X11Picker::watch(QScreen *screen)
 
 void X11Picker::tryGrab()
 {
-    if (!m_screen || m_screen->grab())
+    if (!m_screen)
         return;
-    if (++m_grabTries < GrabTries)
+    const FrozenScreen::Grab grab = m_screen->grab();
+    if (grab.taken)
+        return m_session->stillHeld(grab.held);
+    // The few tries count from the last one that found something down.
+    if (grab.anyDown)
+        m_grabTries = 0;
+    if ((grab.anyDown && !m_grabWait.hasExpired(HeldGrabWaitMs)) || ++m_grabTries < GrabTries)
         return m_grabRetry.start();
     end();
     emit refused(refusal(u"een ander programma houdt muis of toetsenbord vast"));
@@ -179,11 +237,7 @@ QImage X11Picker::loupe() const
     painter.drawRect(centre.adjusted(-2, -2, 1, 1));
 
     const ColourValue value = colourValue(QColor(grid.pixel(pixel.x - left, pixel.y - top)));
-    QFont font = QGuiApplication::font();
-    font.setPixelSize(scaled(FontSize, scale));
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(QRect(0, side, side, image.height() - side), Qt::AlignCenter,
+    drawCaption(painter, QRect(0, side, side, image.height() - side), scale,
         QString::fromStdString(
             formatColour(value, Notation::Number) + '\n' + formatColour(value, Notation::Html)));
     painter.setPen(Qt::gray);
@@ -210,6 +264,7 @@ void X11Picker::cancel()
 void X11Picker::end()
 {
     m_grabRetry.stop();
+    m_raise.stop();
     m_session.reset();
     m_screen.reset();
 }

@@ -4,6 +4,7 @@
 #include "qt/pick/frozenscreen.h"
 #include "qt/pick/screencolourpicker.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <functional>
@@ -34,6 +35,7 @@ public:
     void lose(FrozenScreen::Loss loss);
 
 private:
+    void cover();
     void watch(QScreen *screen);
     void tryGrab();
     void showLoupe();
@@ -47,4 +49,6 @@ private:
     std::optional<PickSession> m_session;
     QTimer m_grabRetry;
     int m_grabTries = 0;
+    QElapsedTimer m_grabWait;
+    QTimer m_raise;
 };

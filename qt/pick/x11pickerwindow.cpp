@@ -7,64 +7,26 @@
 #include <QScreen>
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
-#include <optional>
-#include <vector>
 
 namespace {
 
 // The cross of X's own cursor font.
 constexpr std::uint16_t Crosshair = 34;
-
-constexpr std::uint32_t PointerEvents
-    = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION;
-
-PickInput inputOf(xcb_keysym_t keysym)
-{
-    switch (keysym) {
-    case 0xff0d: // Return
-    case 0xff8d: // KP_Enter
-    case 0x0020: // space
-        return PickInput::PickKey;
-    case 0xff1b: // Escape
-        return PickInput::CancelKey;
-    case 0xff51: // Left
-    case 0xff96: // KP_Left
-        return PickInput::Left;
-    case 0xff52: // Up
-    case 0xff97: // KP_Up
-        return PickInput::Up;
-    case 0xff53: // Right
-    case 0xff98: // KP_Right
-        return PickInput::Right;
-    case 0xff54: // Down
-    case 0xff99: // KP_Down
-        return PickInput::Down;
-    default:
-        return PickInput::Pointer;
-    }
-}
-
-// The shift of an 8-bit component's mask; nothing for a mask of another width.
-std::optional<int> shiftOf(std::uint32_t mask)
-{
-    const int shift = std::countr_zero(mask);
-    if (shift > 24 || mask >> shift != 0xFF)
-        return std::nullopt;
-    return shift;
-}
-
-std::uint32_t swapped(std::uint32_t value)
-{
-    return (value >> 24) | ((value >> 8) & 0xFF00) | ((value << 8) & 0xFF0000) | (value << 24);
-}
+// The side of the square around the pointer read with the copy, more than the loupe shows.
+constexpr int NearPointer = 32;
 
 } // namespace
 
-X11PickerWindow::X11PickerWindow(xcb_connection_t *connection, Sink sink)
+X11PickerWindow::X11PickerWindow(
+    xcb_connection_t *connection, Sink sink, const xcb_screen_t &screen, X11PixelFormat format)
     : m_x(connection)
     , m_sink(std::move(sink))
+    , m_root(screen.root)
+    , m_depth(screen.root_depth)
+    , m_format(format)
+    , m_input(connection)
+    , m_loupe(connection, format, screen.root_depth)
 { }
 
 std::unique_ptr<FrozenScreen> X11PickerWindow::open(Sink sink, QString &reason)
@@ -75,26 +37,32 @@ std::unique_ptr<FrozenScreen> X11PickerWindow::open(Sink sink, QString &reason)
         reason = QStringLiteral("geen X11-scherm");
         return nullptr;
     }
-    std::unique_ptr<X11PickerWindow> window(new X11PickerWindow(x, std::move(sink)));
-    // Of several X screens, the one the pointer is on.
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(x));
-    const ReplyPointer<xcb_query_pointer_reply_t> pointer(
-        xcb_query_pointer_reply(x, xcb_query_pointer(x, screens.data->root), nullptr));
-    while (pointer && screens.rem && screens.data->root != pointer->root)
-        xcb_screen_next(&screens);
-    if (!pointer || !screens.rem) {
-        reason = QStringLiteral("het scherm kon niet worden gelezen");
-        return nullptr;
+    // Of several X screens, the one the pointer is on: the first, unless the pointer is found
+    // on another, and then that one.
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(x)).data;
+    for (int attempt = 0; attempt < 2 && screen; ++attempt) {
+        const std::optional<X11PixelFormat> format = X11PixelFormat::of(x, *screen);
+        if (!format) {
+            reason = QStringLiteral("de kleuren van dit scherm kunnen niet worden gelezen");
+            return nullptr;
+        }
+        std::unique_ptr<X11PickerWindow> window(new X11PickerWindow(x, sink, *screen, *format));
+        xcb_window_t pointerRoot = screen->root;
+        if (window->freeze(pointerRoot, reason)) {
+            qApp->installNativeEventFilter(window.get());
+            return window;
+        }
+        if (pointerRoot == screen->root)
+            return nullptr;
+        screen = nullptr;
+        for (auto screens = xcb_setup_roots_iterator(xcb_get_setup(x)); screens.rem;
+             xcb_screen_next(&screens)) {
+            if (screens.data->root == pointerRoot)
+                screen = screens.data;
+        }
     }
-    window->m_pointer = { pointer->root_x, pointer->root_y };
-    if (pointer->mask & XCB_KEY_BUT_MASK_BUTTON_1)
-        window->m_held.push_back(PickInput::AimButton);
-    if (pointer->mask & XCB_KEY_BUT_MASK_BUTTON_3)
-        window->m_held.push_back(PickInput::CancelButton);
-    if (!window->freeze(*screens.data, reason))
-        return nullptr;
-    qApp->installNativeEventFilter(window.get());
-    return window;
+    reason = QStringLiteral("het scherm kon niet worden gelezen");
+    return nullptr;
 }
 
 X11PickerWindow::~X11PickerWindow()
@@ -102,10 +70,7 @@ X11PickerWindow::~X11PickerWindow()
     qApp->removeNativeEventFilter(this);
     if (m_rootEvents)
         xcb_change_window_attributes(m_x, m_root, XCB_CW_EVENT_MASK, &*m_rootEvents);
-    if (m_grabbed) {
-        xcb_ungrab_pointer(m_x, XCB_CURRENT_TIME);
-        xcb_ungrab_keyboard(m_x, XCB_CURRENT_TIME);
-    }
+    m_input.ungrab();
     m_loupe.reset();
     m_overlay.reset();
     m_gc.reset();
@@ -114,20 +79,12 @@ X11PickerWindow::~X11PickerWindow()
     xcb_flush(m_x);
 }
 
-bool X11PickerWindow::freeze(const xcb_screen_t &screen, QString &reason)
+bool X11PickerWindow::freeze(xcb_window_t &pointerRoot, QString &reason)
 {
-    m_root = screen.root;
-    m_depth = screen.root_depth;
-    if (!readLayout(screen)) {
-        reason = QStringLiteral("de kleuren van dit scherm kunnen niet worden gelezen");
-        return false;
-    }
     // Asked at once, answered in one round trip.
-    const xcb_setup_t *setup = xcb_get_setup(m_x);
-    const auto keyboard = xcb_get_keyboard_mapping(m_x, setup->min_keycode,
-        static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1));
+    const auto pointerCookie = xcb_query_pointer(m_x, m_root);
+    const auto keys = m_input.ask();
     const auto pidAtom = xcb_intern_atom(m_x, false, 11, "_NET_WM_PID");
-    const auto keymap = xcb_query_keymap(m_x);
     const auto rootAttributes = xcb_get_window_attributes(m_x, m_root);
     const xcb_query_extension_reply_t *randr = xcb_get_extension_data(m_x, &xcb_randr_id);
     const bool hasMonitors = randr && randr->present;
@@ -137,33 +94,66 @@ bool X11PickerWindow::freeze(const xcb_screen_t &screen, QString &reason)
     const ReplyPointer<xcb_get_geometry_reply_t> geometry(
         xcb_get_geometry_reply(m_x, xcb_get_geometry(m_x, m_root), nullptr));
     const ReplyPointer<xcb_intern_atom_reply_t> pid(xcb_intern_atom_reply(m_x, pidAtom, nullptr));
+    m_pidAtom = pid ? pid->atom : xcb_atom_t(XCB_ATOM_NONE);
+    const ReplyPointer<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(m_x, pointerCookie, nullptr));
     if (hasMonitors)
         readMonitors(monitors);
-    mapKeys(keyboard);
-    readHeldKeys(keymap);
+    m_input.read(keys, pointer ? pointer->mask : 0);
     watchRoot(rootAttributes);
-    if (!geometry) {
+    if (pointer && pointer->root != m_root) {
+        pointerRoot = pointer->root;
+        return false;
+    }
+    if (!geometry || !pointer) {
         reason = QStringLiteral("het scherm kon niet worden gelezen");
         return false;
     }
     m_rect = { 0, 0, geometry->width, geometry->height };
+    m_pointer = { pointer->root_x, pointer->root_y };
     for (const QScreen *qtScreen : QGuiApplication::screens())
         m_scale = std::max(m_scale, qtScreen->devicePixelRatio());
 
+    return copyScreen(reason);
+}
+
+// The copy's check and the pixels near the pointer come in one answer, and the server paints
+// the overlay while the loupe is drawn here.
+bool X11PickerWindow::copyScreen(QString &reason)
+{
+    const auto width = static_cast<std::uint16_t>(m_rect.width);
+    const auto height = static_cast<std::uint16_t>(m_rect.height);
     const xcb_pixmap_t frozen = xcb_generate_id(m_x);
-    const ReplyPointer<xcb_generic_error_t> error(xcb_request_check(m_x,
-        xcb_create_pixmap_checked(
-            m_x, m_depth, frozen, m_root, geometry->width, geometry->height)));
+    const auto created = xcb_create_pixmap_checked(m_x, m_depth, frozen, m_root, width, height);
+    m_gc.reset(m_x, xcb_generate_id(m_x));
+    const std::uint32_t gcValues[] = { XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS, 0 };
+    xcb_create_gc(
+        m_x, m_gc.get(), m_root, XCB_GC_SUBWINDOW_MODE | XCB_GC_GRAPHICS_EXPOSURES, gcValues);
+    const auto copied
+        = xcb_copy_area_checked(m_x, m_root, frozen, m_gc.get(), 0, 0, 0, 0, width, height);
+    const int left
+        = std::clamp(m_pointer.x - NearPointer / 2, 0, std::max(0, m_rect.width - NearPointer));
+    const int top
+        = std::clamp(m_pointer.y - NearPointer / 2, 0, std::max(0, m_rect.height - NearPointer));
+    m_nearPointer
+        = { left, top, std::min(NearPointer, m_rect.width), std::min(NearPointer, m_rect.height) };
+    const auto near = xcb_get_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, frozen,
+        static_cast<std::int16_t>(m_nearPointer.x), static_cast<std::int16_t>(m_nearPointer.y),
+        static_cast<std::uint16_t>(m_nearPointer.width),
+        static_cast<std::uint16_t>(m_nearPointer.height), ~0u);
+    xcb_flush(m_x);
+    if (m_sink.whileCopying)
+        m_sink.whileCopying(m_scale);
+    m_nearPointerPixels = image(near, m_nearPointer);
+    // Answered already, with the pixels.
+    const ReplyPointer<xcb_generic_error_t> error(xcb_request_check(m_x, created));
+    // Without the pixmap there was nothing to copy to either.
+    xcb_discard_reply(m_x, copied.sequence);
     if (error) {
         reason = QStringLiteral("te weinig geheugen voor een kopie van het scherm");
         return false;
     }
     m_frozen.reset(m_x, frozen);
-    m_gc.reset(m_x, xcb_generate_id(m_x));
-    const std::uint32_t gcValues[] = { XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS, 0 };
-    xcb_create_gc(
-        m_x, m_gc.get(), m_root, XCB_GC_SUBWINDOW_MODE | XCB_GC_GRAPHICS_EXPOSURES, gcValues);
-    xcb_copy_area(m_x, m_root, frozen, m_gc.get(), 0, 0, 0, 0, geometry->width, geometry->height);
 
     const xcb_font_t font = xcb_generate_id(m_x);
     xcb_open_font(m_x, font, 6, "cursor");
@@ -173,67 +163,18 @@ bool X11PickerWindow::freeze(const xcb_screen_t &screen, QString &reason)
     xcb_close_font(m_x, font);
 
     m_overlay.reset(m_x, xcb_generate_id(m_x));
-    const std::uint32_t values[] = { frozen, true,
-        XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE | PointerEvents, m_cursor.get() };
-    xcb_create_window(m_x, XCB_COPY_FROM_PARENT, m_overlay.get(), m_root, 0, 0, geometry->width,
-        geometry->height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+    const std::uint32_t values[] = { frozen, true, X11PickInput::Events, m_cursor.get() };
+    xcb_create_window(m_x, XCB_COPY_FROM_PARENT, m_overlay.get(), m_root, 0, 0, width, height, 0,
+        XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
         XCB_CW_BACK_PIXMAP | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values);
     // Tells tools whose window covers the screen.
-    if (pid && pid->atom != XCB_ATOM_NONE) {
+    if (m_pidAtom != XCB_ATOM_NONE) {
         const auto ours = static_cast<std::uint32_t>(QCoreApplication::applicationPid());
-        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, m_overlay.get(), pid->atom,
+        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, m_overlay.get(), m_pidAtom,
             XCB_ATOM_CARDINAL, 32, 1, &ours);
     }
     xcb_map_window(m_x, m_overlay.get());
     return true;
-}
-
-bool X11PickerWindow::readLayout(const xcb_screen_t &screen)
-{
-    const xcb_setup_t *setup = xcb_get_setup(m_x);
-    bool thirtyTwoBits = false;
-    for (auto formats = xcb_setup_pixmap_formats_iterator(setup); formats.rem;
-         xcb_format_next(&formats)) {
-        if (formats.data->depth == m_depth)
-            thirtyTwoBits = formats.data->bits_per_pixel == 32 && formats.data->scanline_pad <= 32;
-    }
-    const xcb_visualtype_t *visual = nullptr;
-    for (auto depths = xcb_screen_allowed_depths_iterator(&screen); depths.rem && !visual;
-         xcb_depth_next(&depths)) {
-        for (auto visuals = xcb_depth_visuals_iterator(depths.data); visuals.rem;
-             xcb_visualtype_next(&visuals)) {
-            if (visuals.data->visual_id == screen.root_visual)
-                visual = visuals.data;
-        }
-    }
-    if (!thirtyTwoBits || !visual || visual->_class != XCB_VISUAL_CLASS_TRUE_COLOR)
-        return false;
-    const auto red = shiftOf(visual->red_mask);
-    const auto green = shiftOf(visual->green_mask);
-    const auto blue = shiftOf(visual->blue_mask);
-    if (!red || !green || !blue)
-        return false;
-    const bool serverLittle = setup->image_byte_order == XCB_IMAGE_ORDER_LSB_FIRST;
-    m_layout = { *red, *green, *blue, serverLittle != (std::endian::native == std::endian::little),
-        ~(visual->red_mask | visual->green_mask | visual->blue_mask) };
-    return true;
-}
-
-void X11PickerWindow::mapKeys(xcb_get_keyboard_mapping_cookie_t cookie)
-{
-    const xcb_setup_t *setup = xcb_get_setup(m_x);
-    const int first = setup->min_keycode;
-    const int count = setup->max_keycode - first + 1;
-    const ReplyPointer<xcb_get_keyboard_mapping_reply_t> mapping(
-        xcb_get_keyboard_mapping_reply(m_x, cookie, nullptr));
-    if (!mapping || mapping->keysyms_per_keycode == 0)
-        return;
-    const xcb_keysym_t *keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
-    const int perKey = mapping->keysyms_per_keycode;
-    const int known
-        = std::min(count, xcb_get_keyboard_mapping_keysyms_length(mapping.get()) / perKey);
-    for (int i = 0; i < known; ++i)
-        m_keys[static_cast<std::size_t>(first + i)] = inputOf(keysyms[i * perKey]);
 }
 
 // A server before RandR 1.5 knows no monitors, and answers with an error that stays here.
@@ -251,18 +192,6 @@ void X11PickerWindow::readMonitors(xcb_randr_get_monitors_cookie_t cookie)
             { monitor.data->x, monitor.data->y, monitor.data->width, monitor.data->height });
 }
 
-void X11PickerWindow::readHeldKeys(xcb_query_keymap_cookie_t cookie)
-{
-    const ReplyPointer<xcb_query_keymap_reply_t> keymap(
-        xcb_query_keymap_reply(m_x, cookie, nullptr));
-    if (!keymap)
-        return;
-    for (std::size_t key = 0; key < m_keys.size(); ++key) {
-        if ((keymap->keys[key / 8] & (1 << (key % 8))) && m_keys[key] != PickInput::Pointer)
-            m_held.push_back(m_keys[key]);
-    }
-}
-
 // Windows that map or raise themselves during the pick, and a change of the screen's size.
 void X11PickerWindow::watchRoot(xcb_get_window_attributes_cookie_t cookie)
 {
@@ -276,22 +205,23 @@ void X11PickerWindow::watchRoot(xcb_get_window_attributes_cookie_t cookie)
     xcb_change_window_attributes(m_x, m_root, XCB_CW_EVENT_MASK, &events);
 }
 
-bool X11PickerWindow::stillDown(xcb_keycode_t key) const
-{
-    const ReplyPointer<xcb_query_keymap_reply_t> keymap(
-        xcb_query_keymap_reply(m_x, xcb_query_keymap(m_x), nullptr));
-    return keymap && (keymap->keys[key / 8] & (1 << (key % 8)));
-}
-
 QImage X11PickerWindow::pixels(const ScreenRect &area) const
 {
-    QImage image(area.width, area.height, QImage::Format_RGB32);
-    image.fill(Qt::black);
-    const ReplyPointer<xcb_get_image_reply_t> reply(xcb_get_image_reply(m_x,
+    const ScreenRect &near = m_nearPointer;
+    if (near.contains({ area.x, area.y }) && near.contains({ area.right(), area.bottom() }))
+        return m_nearPointerPixels.copy(area.x - near.x, area.y - near.y, area.width, area.height);
+    return image(
         xcb_get_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, m_frozen.get(),
             static_cast<std::int16_t>(area.x), static_cast<std::int16_t>(area.y),
             static_cast<std::uint16_t>(area.width), static_cast<std::uint16_t>(area.height), ~0u),
-        nullptr));
+        area);
+}
+
+QImage X11PickerWindow::image(xcb_get_image_cookie_t cookie, const ScreenRect &area) const
+{
+    QImage image(area.width, area.height, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    const ReplyPointer<xcb_get_image_reply_t> reply(xcb_get_image_reply(m_x, cookie, nullptr));
     if (!reply || xcb_get_image_data_length(reply.get()) < area.width * area.height * 4)
         return image;
     const std::uint8_t *data = xcb_get_image_data(reply.get());
@@ -300,10 +230,7 @@ QImage X11PickerWindow::pixels(const ScreenRect &area) const
         for (int x = 0; x < area.width; ++x) {
             std::uint32_t value = 0;
             std::memcpy(&value, data + 4 * (y * area.width + x), 4);
-            if (m_layout.swapped)
-                value = swapped(value);
-            line[x] = qRgb((value >> m_layout.red) & 0xFF, (value >> m_layout.green) & 0xFF,
-                (value >> m_layout.blue) & 0xFF);
+            line[x] = m_format.colour(value);
         }
     }
     return image;
@@ -311,56 +238,7 @@ QImage X11PickerWindow::pixels(const ScreenRect &area) const
 
 void X11PickerWindow::showLoupe(ScreenPoint at, const QImage &loupe)
 {
-    m_loupeImage = loupe;
-    if (!m_loupe.get()) {
-        m_loupe.reset(m_x, xcb_generate_id(m_x));
-        const std::uint32_t values[] = { XCB_EVENT_MASK_EXPOSURE };
-        xcb_create_window(m_x, XCB_COPY_FROM_PARENT, m_loupe.get(), m_overlay.get(),
-            static_cast<std::int16_t>(at.x), static_cast<std::int16_t>(at.y),
-            static_cast<std::uint16_t>(loupe.width()), static_cast<std::uint16_t>(loupe.height()),
-            0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, values);
-        xcb_map_window(m_x, m_loupe.get());
-    } else {
-        const std::uint32_t position[]
-            = { static_cast<std::uint32_t>(at.x), static_cast<std::uint32_t>(at.y) };
-        xcb_configure_window(
-            m_x, m_loupe.get(), XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
-    }
-    putLoupe();
-    xcb_flush(m_x);
-}
-
-// In strips that each fit in one request.
-void X11PickerWindow::putLoupe()
-{
-    const int width = m_loupeImage.width();
-    const int height = m_loupeImage.height();
-    if (width == 0)
-        return;
-    constexpr int RequestHeader = 24;
-    const auto maximum = static_cast<std::size_t>(xcb_get_maximum_request_length(m_x)) * 4;
-    const int rows = std::clamp(
-        static_cast<int>((maximum - RequestHeader) / (static_cast<std::size_t>(width) * 4)), 1,
-        height);
-    std::vector<std::uint32_t> strip(static_cast<std::size_t>(width) * rows);
-    for (int top = 0; top < height; top += rows) {
-        const int count = std::min(rows, height - top);
-        for (int y = 0; y < count; ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(m_loupeImage.constScanLine(top + y));
-            for (int x = 0; x < width; ++x) {
-                std::uint32_t value = m_layout.unused | std::uint32_t(qRed(line[x])) << m_layout.red
-                    | std::uint32_t(qGreen(line[x])) << m_layout.green
-                    | std::uint32_t(qBlue(line[x])) << m_layout.blue;
-                strip[static_cast<std::size_t>(y) * width + x]
-                    = m_layout.swapped ? swapped(value) : value;
-            }
-        }
-        xcb_put_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, m_loupe.get(), m_gc.get(),
-            static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(count), 0,
-            static_cast<std::int16_t>(top), 0, m_depth,
-            static_cast<std::uint32_t>(count * width * 4),
-            reinterpret_cast<const std::uint8_t *>(strip.data()));
-    }
+    m_loupe.show(m_overlay.get(), m_gc.get(), at, loupe);
 }
 
 void X11PickerWindow::warpPointer(ScreenPoint to)
@@ -370,19 +248,16 @@ void X11PickerWindow::warpPointer(ScreenPoint to)
     xcb_flush(m_x);
 }
 
-bool X11PickerWindow::grab()
+FrozenScreen::Grab X11PickerWindow::grab()
 {
-    const auto pointer = xcb_grab_pointer(m_x, false, m_overlay.get(), PointerEvents,
-        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, m_cursor.get(), XCB_CURRENT_TIME);
-    const auto keyboard = xcb_grab_keyboard(
-        m_x, false, m_overlay.get(), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-    const ReplyPointer<xcb_grab_pointer_reply_t> pointerReply(
-        xcb_grab_pointer_reply(m_x, pointer, nullptr));
-    const ReplyPointer<xcb_grab_keyboard_reply_t> keyboardReply(
-        xcb_grab_keyboard_reply(m_x, keyboard, nullptr));
-    m_grabbed = true;
-    return pointerReply && pointerReply->status == XCB_GRAB_STATUS_SUCCESS && keyboardReply
-        && keyboardReply->status == XCB_GRAB_STATUS_SUCCESS;
+    return m_input.grab(m_overlay.get(), m_cursor.get());
+}
+
+void X11PickerWindow::raise()
+{
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    xcb_configure_window(m_x, m_overlay.get(), XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    xcb_flush(m_x);
 }
 
 bool X11PickerWindow::exists(xcb_window_t window) const
@@ -394,13 +269,6 @@ bool X11PickerWindow::exists(xcb_window_t window) const
     return reply != nullptr;
 }
 
-void X11PickerWindow::raise()
-{
-    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    xcb_configure_window(m_x, m_overlay.get(), XCB_CONFIG_WINDOW_STACK_MODE, &above);
-    xcb_flush(m_x);
-}
-
 bool X11PickerWindow::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
     if (eventType != "xcb_generic_event_t")
@@ -408,82 +276,39 @@ bool X11PickerWindow::nativeEventFilter(const QByteArray &eventType, void *messa
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
     bool ours = false;
     guarded([this, event, &ours] {
-        const std::optional<PickEvent> pick = input(event, ours);
-        const std::optional<Loss> loss = ours ? std::nullopt : rootChanged(event);
+        if (m_loupe.exposed(event)) {
+            ours = true;
+            return;
+        }
+        bool covered = false;
+        const std::optional<PickEvent> pick = m_input.translate(event, m_overlay.get(), ours);
+        const std::optional<Loss> loss = ours ? std::nullopt : rootChanged(event, covered);
         // The pick may end with this event, and this window with it: nothing of it after.
         const Sink sink = m_sink;
         if (pick)
             sink.input(*pick);
         else if (loss)
             sink.lost(*loss);
+        else if (covered)
+            sink.covered();
     });
     return ours;
 }
 
-std::optional<PickEvent> X11PickerWindow::input(const xcb_generic_event_t *event, bool &ours)
-{
-    const std::uint8_t type = event->response_type & ~0x80;
-    switch (type) {
-    case XCB_KEY_PRESS:
-    case XCB_KEY_RELEASE: {
-        const auto *key = reinterpret_cast<const xcb_key_press_event_t *>(event);
-        ours = key->event == m_overlay.get();
-        const PickInput input = m_keys[key->detail];
-        // X repeats a held key as a release and a press at once, unless the client asked
-        // XKB for presses alone; the release of a key still down is such a repeat's.
-        if (ours && input != PickInput::Pointer
-            && (type == XCB_KEY_PRESS || !stillDown(key->detail)))
-            return PickEvent { input, type == XCB_KEY_PRESS, {},
-                (key->state & XCB_MOD_MASK_SHIFT) != 0 };
-        return std::nullopt;
-    }
-    case XCB_BUTTON_PRESS:
-    case XCB_BUTTON_RELEASE: {
-        const auto *button = reinterpret_cast<const xcb_button_press_event_t *>(event);
-        ours = button->event == m_overlay.get();
-        const ScreenPoint at { button->root_x, button->root_y };
-        if (ours && button->detail == XCB_BUTTON_INDEX_1)
-            return PickEvent { PickInput::AimButton, type == XCB_BUTTON_PRESS, at };
-        if (ours && button->detail == XCB_BUTTON_INDEX_3)
-            return PickEvent { PickInput::CancelButton, type == XCB_BUTTON_PRESS, at };
-        return std::nullopt;
-    }
-    case XCB_MOTION_NOTIFY: {
-        const auto *motion = reinterpret_cast<const xcb_motion_notify_event_t *>(event);
-        ours = motion->event == m_overlay.get();
-        if (ours)
-            return PickEvent { PickInput::Pointer, true, { motion->root_x, motion->root_y } };
-        return std::nullopt;
-    }
-    case XCB_EXPOSE: {
-        const auto *expose = reinterpret_cast<const xcb_expose_event_t *>(event);
-        ours = m_loupe.get() && expose->window == m_loupe.get();
-        if (ours && expose->count == 0) {
-            putLoupe();
-            xcb_flush(m_x);
-        }
-        return std::nullopt;
-    }
-    default:
-        return std::nullopt;
-    }
-}
-
-// Every other window goes under the frozen screen again, so that the pixel seen is the pixel
-// picked. Qt sees these events too: they are not only ours.
-std::optional<FrozenScreen::Loss> X11PickerWindow::rootChanged(const xcb_generic_event_t *event)
+// Every other window that maps or raises itself goes under the frozen screen again, so that the
+// pixel seen is the pixel picked. Qt sees these events too: they are not only ours.
+std::optional<FrozenScreen::Loss> X11PickerWindow::rootChanged(
+    const xcb_generic_event_t *event, bool &covered)
 {
     switch (event->response_type & ~0x80) {
     case XCB_MAP_NOTIFY: {
         const auto *map = reinterpret_cast<const xcb_map_notify_event_t *>(event);
-        if (map->event == m_root && map->window != m_overlay.get())
-            raise();
+        covered = map->event == m_root && map->window != m_overlay.get();
         return std::nullopt;
     }
     case XCB_CIRCULATE_NOTIFY: {
         const auto *circulate = reinterpret_cast<const xcb_circulate_notify_event_t *>(event);
-        if (circulate->event == m_root && circulate->window != m_overlay.get())
-            raise();
+        covered = circulate->event == m_root && circulate->window != m_overlay.get();
         return std::nullopt;
     }
     case XCB_CONFIGURE_NOTIFY: {
@@ -491,8 +316,8 @@ std::optional<FrozenScreen::Loss> X11PickerWindow::rootChanged(const xcb_generic
         if (configure->window == m_root) {
             if (configure->width != m_rect.width || configure->height != m_rect.height)
                 return Loss::Resized;
-        } else if (configure->event == m_root && configure->window != m_overlay.get()) {
-            raise();
+        } else {
+            covered = configure->event == m_root && configure->window != m_overlay.get();
         }
         return std::nullopt;
     }

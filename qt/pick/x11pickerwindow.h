@@ -1,6 +1,9 @@
 #pragma once
 
 #include "qt/pick/frozenscreen.h"
+#include "qt/pick/x11loupewindow.h"
+#include "qt/pick/x11pickinput.h"
+#include "qt/pick/x11pixelformat.h"
 #include "qt/pick/xcbid.h"
 
 #include <QAbstractNativeEventFilter>
@@ -9,7 +12,6 @@
 #include <xcb/randr.h>
 #include <xcb/xcb.h>
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -28,60 +30,48 @@ public:
     ScreenRect rect() const override { return m_rect; }
     std::vector<ScreenRect> monitors() const override { return m_monitors; }
     ScreenPoint pointer() const override { return m_pointer; }
-    std::vector<PickInput> held() const override { return m_held; }
+    std::vector<PickInput> held() const override { return m_input.held(); }
     double scale() const override { return m_scale; }
     QImage pixels(const ScreenRect &area) const override;
     void showLoupe(ScreenPoint at, const QImage &loupe) override;
     void warpPointer(ScreenPoint to) override;
-    bool grab() override;
+    Grab grab() override;
+    void raise() override;
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
-    // How the X server lays out a pixel of 32 bits: a shift per component, and its byte order.
-    struct Layout
-    {
-        int red = 16;
-        int green = 8;
-        int blue = 0;
-        bool swapped = false;
-        // Set in every pixel put: the alpha of a 32-bit visual, ignored in one of 24.
-        std::uint32_t unused = 0;
-    };
-
-    X11PickerWindow(xcb_connection_t *connection, Sink sink);
-    bool freeze(const xcb_screen_t &screen, QString &reason);
-    bool readLayout(const xcb_screen_t &screen);
-    void mapKeys(xcb_get_keyboard_mapping_cookie_t cookie);
+    X11PickerWindow(
+        xcb_connection_t *connection, Sink sink, const xcb_screen_t &screen, X11PixelFormat format);
+    // False with pointerRoot set where the pointer is on another X screen's root.
+    bool freeze(xcb_window_t &pointerRoot, QString &reason);
+    bool copyScreen(QString &reason);
+    QImage image(xcb_get_image_cookie_t cookie, const ScreenRect &area) const;
     void readMonitors(xcb_randr_get_monitors_cookie_t cookie);
-    void readHeldKeys(xcb_query_keymap_cookie_t cookie);
     void watchRoot(xcb_get_window_attributes_cookie_t cookie);
-    void putLoupe();
-    bool stillDown(xcb_keycode_t key) const;
-    std::optional<PickEvent> input(const xcb_generic_event_t *event, bool &ours);
-    std::optional<Loss> rootChanged(const xcb_generic_event_t *event);
+    std::optional<Loss> rootChanged(const xcb_generic_event_t *event, bool &covered);
     bool exists(xcb_window_t window) const;
-    void raise();
 
     xcb_connection_t *m_x = nullptr;
     Sink m_sink;
     xcb_window_t m_root = 0;
     std::uint8_t m_depth = 0;
-    Layout m_layout;
+    X11PixelFormat m_format;
+    X11PickInput m_input;
     ScreenRect m_rect;
     std::vector<ScreenRect> m_monitors;
     ScreenPoint m_pointer;
-    std::vector<PickInput> m_held;
     // The root's events this client took before the pick, given back after it.
     std::optional<std::uint32_t> m_rootEvents;
     double m_scale = 1;
-    // What each key code means to the pick, or Pointer for nothing.
-    std::array<PickInput, 256> m_keys {};
+    xcb_atom_t m_pidAtom = XCB_ATOM_NONE;
     XcbId<xcb_free_cursor> m_cursor;
     XcbId<xcb_free_pixmap> m_frozen;
     XcbId<xcb_free_gc> m_gc;
     XcbId<xcb_destroy_window> m_overlay;
-    XcbId<xcb_destroy_window> m_loupe;
-    QImage m_loupeImage;
-    bool m_grabbed = false;
+    // Read with the copy, before the overlay is painted: the loupe's first look needs no round
+    // trip of its own.
+    ScreenRect m_nearPointer;
+    QImage m_nearPointerPixels;
+    X11LoupeWindow m_loupe;
 };

@@ -28,6 +28,7 @@ private slots:
     void loupePosition();
     void monitors_data();
     void monitors();
+    void raising();
 };
 
 void TestPickGeometry::componentFromUnit()
@@ -170,6 +171,20 @@ void TestPickGeometry::monitors()
     }
     QCOMPARE(session.pixel(), expected);
     QCOMPARE(layout.loupePosition(session.pixel(), 100, 80, 10), loupe);
+}
+
+void TestPickGeometry::raising()
+{
+    // A window that covers the frozen screen again the moment it rises: raised at once after a
+    // quiet spell, then a gap after each raise, and one raise for all that came meanwhile.
+    using std::chrono::milliseconds;
+    PickSession session(MonitorLayout({ 0, 0, 100, 100 }), { 0, 0 });
+    std::vector<milliseconds> raises { session.raiseAt(milliseconds(1000)) };
+    while (raises.size() < 100 && raises.back() < milliseconds(2000))
+        raises.push_back(session.raiseAt(raises.back()));
+    QCOMPARE(raises.size(), std::size_t(11)); // ten a second
+    QCOMPARE(session.raiseAt(milliseconds(1950)).count(), 2000);
+    QCOMPARE(session.raiseAt(milliseconds(5000)).count(), 5000);
 }
 
 QTEST_APPLESS_MAIN(TestPickGeometry)

@@ -190,6 +190,38 @@ class Picker(unittest.TestCase):
         self.assertEqual(self.ended(session.start([binary(), "--recent"])), (0, ROOT_NUMBER))
 
 
+    def test_a_shortcut_held_elsewhere_is_waited_for_and_its_release_forgotten(self):
+        # As a hotkey daemon's grab of Super+click, active for as long as the button is down.
+        x = self.session.x
+        x11.XGrabPointer(x._dpy, x.root, 0, 0, 1, 1, 0, 0, 0)
+        x11.XGrabKeyboard(x._dpy, x.root, 0, 1, 1, 0)
+        x.key_down("Super_L")
+        x11.XTestFakeButtonEvent(x._dpy, 1, 1, 0)
+        app = self.session.start([binary(), "--pick", "--print"])
+        app.other_window(app.main_window())
+        time.sleep(1)
+        x11.XTestFakeButtonEvent(x._dpy, 1, 0, 0)
+        x.key_down("Super_L", False)
+        x11.XUngrabKeyboard(x._dpy, 0)
+        x11.XUngrabPointer(x._dpy, 0)
+        x.wait_until(lambda: app.running() and x.grabbed(), STEP_TIMEOUT, "picker's grab")
+        x.click(*AIM)
+        self.assertEqual(self.ended(app), (0, ROOT_NUMBER))
+
+    def test_a_held_shortcut_picks_once(self):
+        app = self.session.start([binary(), "--print"])
+        main = app.main_window()
+        keys = ("Control_L", "Shift_L", "c")
+        for key in keys:
+            self.session.x.key_down(key)
+        self.wait_picker(app, main)
+        self.session.x.click(*AIM)
+        # Past the keyboard's delay before it repeats, with the window under the keys again.
+        time.sleep(0.8)
+        for key in reversed(keys):
+            self.session.x.key_down(key, False)
+        self.assertEqual(self.finish(app, main), ROOT_NUMBER)
+
 class ClipboardManager(x11.Display):
     """A desktop's clipboard manager as the program sees one: asked to save the clipboard, it
     has an xclip take the text over."""

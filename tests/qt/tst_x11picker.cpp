@@ -59,7 +59,8 @@ public:
         m_seen.loupe = loupe;
     }
     void warpPointer(ScreenPoint to) override { m_seen.pointer = to; }
-    bool grab() override { return m_grabs; }
+    Grab grab() override { return { m_grabs, false, m_seen.held }; }
+    void raise() override { }
 
 private:
     Seen &m_seen;
