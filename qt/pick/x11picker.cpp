@@ -181,10 +181,13 @@ void X11Picker::tryGrab()
     const FrozenScreen::Grab grab = m_screen->grab();
     if (grab.taken)
         return m_session->stillHeld(grab.held);
-    // The few tries count from the last one that found something down.
-    if (grab.anyDown)
+    // A shortcut still held is waited for, up to a limit; the few tries after it count from
+    // the last one that found something down.
+    if (grab.anyDown && !m_grabWait.hasExpired(HeldGrabWaitMs)) {
         m_grabTries = 0;
-    if ((grab.anyDown && !m_grabWait.hasExpired(HeldGrabWaitMs)) || ++m_grabTries < GrabTries)
+        return m_grabRetry.start();
+    }
+    if (++m_grabTries < GrabTries)
         return m_grabRetry.start();
     end();
     emit refused(refusal(u"een ander programma houdt muis of toetsenbord vast"));
