@@ -50,7 +50,9 @@ ColourFile::Update ColourFile::update(const Merge &merge, bool readsDisk, std::s
         const std::unique_ptr<StateFolder::Lock> lock = m_folder.lock();
         if (!lock)
             return Update::Busy;
-        m_folder.removeLeftovers(m_name);
+        // Only under a lock that holds is it sure that no other copy is busy writing.
+        if (lock->holds())
+            m_folder.removeLeftovers(m_name);
         std::vector<ColourValue> disk;
         if (readsDisk) {
             // A file the system failed to read once may well be whole.

@@ -27,6 +27,7 @@ public:
     {
     public:
         virtual ~Lock() = default;
+        virtual bool holds() const { return false; }
     };
 
     // Even a list a person edited by hand is a few hundred bytes; a file of megabytes there

@@ -71,6 +71,7 @@ public:
     explicit FolderLock(int fd)
         : m_folder(fd)
     { }
+    bool holds() const override { return true; }
 
 private:
     Descriptor m_folder;

@@ -32,6 +32,7 @@ public:
         : m_mutex(std::move(mutex))
     { }
     ~MutexLock() override { ReleaseMutex(m_mutex.get()); }
+    bool holds() const override { return true; }
 
 private:
     KernelHandle m_mutex;
