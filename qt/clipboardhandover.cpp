@@ -9,6 +9,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -89,8 +90,11 @@ bool keepOurselves(const QString &text, const QString &xDisplay)
     ::close(pipe[1]);
     char ready = 0;
     pollfd wait { pipe[0], POLLIN, 0 };
-    const bool owns
-        = pid > 0 && ::poll(&wait, 1, KeeperReadyMs) == 1 && ::read(pipe[0], &ready, 1) == 1;
+    int polled = 0;
+    do
+        polled = pid > 0 ? ::poll(&wait, 1, KeeperReadyMs) : 0;
+    while (polled < 0 && errno == EINTR);
+    const bool owns = polled == 1 && ::read(pipe[0], &ready, 1) == 1;
     ::close(pipe[0]);
     // One that could not take the clipboard in time is not left to take it later.
     if (pid > 0 && !owns) {
