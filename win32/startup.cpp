@@ -95,18 +95,19 @@ int Startup::pickAndCopy(HINSTANCE instance, bool print)
             StartOptions::complain(pick.refusal);
         return StartOptions::NothingPickedStatus;
     }
-    // The clipboard keeps the number when its owner, a window of no use but this, has gone.
-    const WindowHandle owner(CreateWindowExW(
-        0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
-    if (!Clipboard::setText(owner.get(), widened(formatColour(*pick.colour, Notation::Number)))) {
-        StartOptions::complain(CopyFailed);
-        return StartOptions::NothingPickedStatus;
-    }
     int status = 0;
     if (print) {
         status = StartOptions::print(*pick.colour);
         StandardHandles::closeOutput();
     }
+    // The clipboard keeps the number when its owner, a window of no use but this, has gone.
+    const WindowHandle owner(CreateWindowExW(
+        0, L"STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr));
+    if (!Clipboard::setText(owner.get(), widened(formatColour(*pick.colour, Notation::Number)))) {
+        StartOptions::complain(CopyFailed);
+        status = StartOptions::NothingPickedStatus;
+    }
+    // Last: where another copy holds the list, its end waits for it a moment.
     RecentStore(std::make_unique<WindowsStateFolder>(), StartOptions::warn).take(*pick.colour);
     return status;
 }
