@@ -40,7 +40,8 @@ bool X11LoupeWindow::exposed(const xcb_generic_event_t *event)
     return true;
 }
 
-// In strips that each fit in one request.
+// In strips that each fit in one request, and straight from the image where the server takes
+// its pixels as they are.
 void X11LoupeWindow::put()
 {
     const int width = m_image.width();
@@ -52,18 +53,22 @@ void X11LoupeWindow::put()
     const int rows = std::clamp(
         static_cast<int>((maximum - RequestHeader) / (static_cast<std::size_t>(width) * 4)), 1,
         height);
-    std::vector<std::uint32_t> strip(static_cast<std::size_t>(width) * rows);
+    const bool asItIs = m_format.takesRgb32() && m_image.bytesPerLine() == width * 4;
+    std::vector<std::uint32_t> strip(asItIs ? 0 : static_cast<std::size_t>(width) * rows);
     for (int top = 0; top < height; top += rows) {
         const int count = std::min(rows, height - top);
-        for (int y = 0; y < count; ++y) {
-            const auto *line = reinterpret_cast<const QRgb *>(m_image.constScanLine(top + y));
-            for (int x = 0; x < width; ++x)
-                strip[static_cast<std::size_t>(y) * width + x] = m_format.pixel(line[x]);
+        const std::uint8_t *data = m_image.constScanLine(top);
+        if (!asItIs) {
+            for (int y = 0; y < count; ++y) {
+                const auto *line = reinterpret_cast<const QRgb *>(m_image.constScanLine(top + y));
+                for (int x = 0; x < width; ++x)
+                    strip[static_cast<std::size_t>(y) * width + x] = m_format.pixel(line[x]);
+            }
+            data = reinterpret_cast<const std::uint8_t *>(strip.data());
         }
         xcb_put_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, m_window.get(), m_gc,
             static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(count), 0,
             static_cast<std::int16_t>(top), 0, m_depth,
-            static_cast<std::uint32_t>(count * width * 4),
-            reinterpret_cast<const std::uint8_t *>(strip.data()));
+            static_cast<std::uint32_t>(count * width * 4), data);
     }
 }

@@ -68,3 +68,8 @@ std::uint32_t X11PixelFormat::pixel(QRgb colour) const
         | std::uint32_t(qGreen(colour)) << m_green | std::uint32_t(qBlue(colour)) << m_blue;
     return m_swapped ? swapped(value) : value;
 }
+
+bool X11PixelFormat::takesRgb32() const
+{
+    return m_red == 16 && m_green == 8 && m_blue == 0 && !m_swapped && m_unused == 0xFF000000;
+}

@@ -19,6 +19,8 @@ public:
     QRgb colour(std::uint32_t pixel) const;
     // The other way, ready to be put.
     std::uint32_t pixel(QRgb colour) const;
+    // Whether a QImage::Format_RGB32 pixel is one as the server takes it, as it is on most.
+    bool takesRgb32() const;
 
 private:
     X11PixelFormat() = default;
