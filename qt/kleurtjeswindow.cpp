@@ -60,6 +60,8 @@ constexpr int RefusalShownMs = 4000;
 
 // A window manager activates a new window well within this; without one, nothing does.
 constexpr int ActivationAwaitedMs = 1000;
+// Long enough after the start for the window to have shown, short of a first Ctrl+Shift+C.
+constexpr int PickerReadiedMs = 200;
 // How often a list that another copy holds is tried again.
 constexpr int WriteRetryMs = 250;
 
@@ -87,6 +89,12 @@ KleurtjesWindow::KleurtjesWindow(std::unique_ptr<ColourChooser> chooser, QWidget
     // start; the window system takes the icon just as well a moment after the window appears.
     QTimer::singleShot(
         0, this, [this] { guarded([this] { setWindowIcon(windowIconFromResources()); }); });
+    QTimer::singleShot(PickerReadiedMs, this, [this] {
+        guarded([this] {
+            if (!picker()->isActive())
+                picker()->prepare();
+        });
+    });
     setAcceptDrops(true);
 
     QFont numberFont = m_ui->lblNummer->font();
@@ -167,29 +175,33 @@ ColourValue KleurtjesWindow::colour() const
     return m_ui->picKleur->backColor();
 }
 
-// The picker is made on first use: most runs never pick, and start-up time counts.
 void KleurtjesWindow::pickFromScreen()
 {
-    guarded([this] {
-        if (!m_picker) {
-            m_picker = createScreenPicker(this);
-            connect(m_picker, &ScreenColourPicker::picked, this, [this](ColourValue value) {
-                guarded([this, value] {
-                    takeColour(value);
-                    emit pickEnded(true, {});
-                });
-            });
-            connect(m_picker, &ScreenColourPicker::refused, this, [this](const QString &reason) {
-                guarded([this, &reason] {
-                    refuse(reason.toStdString());
-                    emit pickEnded(false, reason);
-                });
-            });
-            connect(m_picker, &ScreenColourPicker::cancelled, this,
-                [this] { guarded([this] { emit pickEnded(false, {}); }); });
-        }
-        m_picker->start();
+    guarded([this] { picker()->start(); });
+}
+
+// Made a moment after the window shows, or at the first pick where that comes sooner: a
+// start that never picks costs nothing for it, and the first pick waits for nothing.
+ScreenColourPicker *KleurtjesWindow::picker()
+{
+    if (m_picker)
+        return m_picker;
+    m_picker = createScreenPicker(this);
+    connect(m_picker, &ScreenColourPicker::picked, this, [this](ColourValue value) {
+        guarded([this, value] {
+            takeColour(value);
+            emit pickEnded(true, {});
+        });
     });
+    connect(m_picker, &ScreenColourPicker::refused, this, [this](const QString &reason) {
+        guarded([this, &reason] {
+            refuse(reason.toStdString());
+            emit pickEnded(false, reason);
+        });
+    });
+    connect(m_picker, &ScreenColourPicker::cancelled, this,
+        [this] { guarded([this] { emit pickEnded(false, {}); }); });
+    return m_picker;
 }
 
 void KleurtjesWindow::pickOnceActive()

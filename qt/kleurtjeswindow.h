@@ -61,6 +61,7 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    ScreenColourPicker *picker();
     void startPendingPick();
     void cmdKleurClicked();
     void cmdOKClicked();

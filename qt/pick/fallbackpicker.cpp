@@ -31,6 +31,12 @@ void FallbackPicker::start()
         m_first->start();
 }
 
+void FallbackPicker::prepare()
+{
+    m_first->prepare();
+    m_second->prepare();
+}
+
 bool FallbackPicker::isActive() const
 {
     return m_first->isActive() || m_second->isActive();

@@ -15,6 +15,7 @@ public:
         ScreenColourPicker *first, ScreenColourPicker *second, QObject *parent = nullptr);
 
     void start() override;
+    void prepare() override;
     bool isActive() const override;
 
 private:

@@ -18,6 +18,9 @@ public:
 
     // Does nothing while a pick is under way.
     virtual void start() = 0;
+    // Readies what the first start would otherwise do while the user waits, at a moment when
+    // nothing else does.
+    virtual void prepare() { }
     virtual bool isActive() const = 0;
 
 signals:

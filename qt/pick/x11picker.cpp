@@ -6,20 +6,12 @@
 #include "qt/qtcolour.h"
 
 #include <QGuiApplication>
-#include <QPainter>
 #include <QScreen>
 
 #include <algorithm>
 #include <chrono>
 
 namespace {
-
-constexpr int Cells = 11; // odd, so that one cell is the centre
-// At 96 dpi, multiplied by the scale.
-constexpr int CellSize = 10;
-constexpr int CaptionHeight = 34;
-constexpr int FontSize = 12;
-constexpr int Gap = 16;
 
 // A window mapped a moment ago, or another program's grab about to end, may refuse the first
 // try: a few more, over some 200 ms, before the pick is refused. A shortcut's program holds its
@@ -32,31 +24,6 @@ std::chrono::milliseconds steadyNow()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now().time_since_epoch());
-}
-
-int scaled(int pixels, double scale)
-{
-    return std::max(1, qRound(pixels * scale));
-}
-
-// The number and #RRGGBB under the cells.
-void drawCaption(QPainter &painter, const QRect &area, double scale, const QString &text)
-{
-    QFont font = QGuiApplication::font();
-    font.setPixelSize(scaled(FontSize, scale));
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(area, Qt::AlignCenter, text);
-}
-
-// The first text at the caption's size loads a font, which costs more than the rest of the
-// loupe; done while the server copies the screen, the glyphs are at hand when it is drawn.
-void warmCaption(double scale)
-{
-    QImage image(
-        scaled(Cells * CellSize, scale), scaled(CaptionHeight, scale), QImage::Format_RGB32);
-    QPainter painter(&image);
-    drawCaption(painter, image.rect(), scale, QStringLiteral("0123456789\n#ABCDEF"));
 }
 
 } // namespace
@@ -92,9 +59,9 @@ void X11Picker::start()
     if (isActive())
         return;
     QString why;
-    m_screen = m_open(
-        { [this](const PickEvent &event) { handle(event); },
-            [this](FrozenScreen::Loss loss) { lose(loss); }, [this] { cover(); }, &warmCaption },
+    m_screen = m_open({ [this](const PickEvent &event) { handle(event); },
+                          [this](FrozenScreen::Loss loss) { lose(loss); }, [this] { cover(); },
+                          [this](double scale) { painter(scale); } },
         why);
     if (!m_screen) {
         emit refused(
@@ -108,6 +75,12 @@ void X11Picker::start()
     m_grabTries = 0;
     m_grabWait.start();
     tryGrab();
+}
+
+// The first loupe would otherwise load its font and glyphs while the user waits for it.
+void X11Picker::prepare()
+{
+    guarded([this] { painter(LoupePainter::screenScale()); });
 }
 
 bool X11Picker::isActive() const
@@ -193,59 +166,49 @@ void X11Picker::tryGrab()
     emit refused(refusal(u"een ander programma houdt muis of toetsenbord vast"));
 }
 
+LoupePainter &X11Picker::painter(double scale)
+{
+    if (!m_painter || m_painter->scale() != scale) {
+        m_painter.emplace(scale);
+        m_painter->warm();
+    }
+    return *m_painter;
+}
+
 void X11Picker::showLoupe()
 {
-    const QImage image = loupe();
+    LoupePainter &loupe = painter(m_screen->scale());
+    const LoupePainter::Grid cells = grid();
+    const QImage image = loupe.paint(cells);
     const ScreenPoint at = m_session->monitors().loupePosition(
-        m_session->pixel(), image.width(), image.height(), scaled(Gap, m_screen->scale()));
+        m_session->pixel(), image.width(), image.height(), loupe.gap());
     m_screen->showLoupe(at, image);
 }
 
-// Drawn in device pixels, each cell the same whole number of them.
-QImage X11Picker::loupe() const
+LoupePainter::Grid X11Picker::grid() const
 {
-    const double scale = m_screen->scale();
-    const int cell = scaled(CellSize, scale);
-    const int side = Cells * cell;
-    QImage image(side, side + scaled(CaptionHeight, scale), QImage::Format_RGB32);
-    image.fill(Qt::black);
-
     const ScreenPoint pixel = m_session->pixel();
     const MonitorLayout &monitors = m_session->monitors();
-    const int half = Cells / 2;
+    const int half = LoupePainter::Cells / 2;
     const ScreenRect screen = m_screen->rect();
     const int left = std::max(pixel.x - half, screen.x);
     const int top = std::max(pixel.y - half, screen.y);
     const int right = std::min(pixel.x + half, screen.right());
     const int bottom = std::min(pixel.y + half, screen.bottom());
-    const QImage grid = m_screen->pixels({ left, top, right - left + 1, bottom - top + 1 });
+    const QImage pixels = m_screen->pixels({ left, top, right - left + 1, bottom - top + 1 });
 
-    QPainter painter(&image);
-    for (int row = 0; row < Cells; ++row) {
-        for (int column = 0; column < Cells; ++column) {
+    LoupePainter::Grid grid;
+    for (int row = 0; row < LoupePainter::Cells; ++row) {
+        for (int column = 0; column < LoupePainter::Cells; ++column) {
             const int x = pixel.x - half + column;
             const int y = pixel.y - half + row;
-            // Off the screen, or on it where no monitor shows it.
-            const bool inside = x >= left && x <= right && y >= top && y <= bottom
-                && monitors.nearest({ x, y }) == ScreenPoint { x, y };
-            painter.fillRect(column * cell, row * cell, cell, cell,
-                inside ? QColor(grid.pixel(x - left, y - top)) : QColor(Qt::darkGray));
+            if (x >= left && x <= right && y >= top && y <= bottom
+                && monitors.nearest({ x, y }) == ScreenPoint { x, y })
+                grid[static_cast<std::size_t>(row * LoupePainter::Cells + column)]
+                    = pixels.pixel(x - left, y - top);
         }
     }
-    // Black and white, so that the frame shows on every colour.
-    const QRect centre(half * cell, half * cell, cell, cell);
-    painter.setPen(Qt::white);
-    painter.drawRect(centre.adjusted(-1, -1, 0, 0));
-    painter.setPen(Qt::black);
-    painter.drawRect(centre.adjusted(-2, -2, 1, 1));
-
-    const ColourValue value = colourValue(QColor(grid.pixel(pixel.x - left, pixel.y - top)));
-    drawCaption(painter, QRect(0, side, side, image.height() - side), scale,
-        QString::fromStdString(
-            formatColour(value, Notation::Number) + '\n' + formatColour(value, Notation::Html)));
-    painter.setPen(Qt::gray);
-    painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
-    return image;
+    return grid;
 }
 
 ColourValue X11Picker::colourAt(ScreenPoint pixel) const

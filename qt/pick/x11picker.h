@@ -2,6 +2,7 @@
 
 #include "core/picksession.h"
 #include "qt/pick/frozenscreen.h"
+#include "qt/pick/loupepainter.h"
 #include "qt/pick/screencolourpicker.h"
 
 #include <QElapsedTimer>
@@ -28,6 +29,7 @@ public:
     ~X11Picker() override;
 
     void start() override;
+    void prepare() override;
     bool isActive() const override;
 
     void handle(const PickEvent &event);
@@ -38,8 +40,10 @@ private:
     void cover();
     void watch(QScreen *screen);
     void tryGrab();
+    // For the screen's scale, made anew where that changed.
+    LoupePainter &painter(double scale);
     void showLoupe();
-    QImage loupe() const;
+    LoupePainter::Grid grid() const;
     ColourValue colourAt(ScreenPoint pixel) const;
     void cancel();
     void end();
@@ -51,4 +55,5 @@ private:
     int m_grabTries = 0;
     QElapsedTimer m_grabWait;
     QTimer m_raise;
+    std::optional<LoupePainter> m_painter;
 };
