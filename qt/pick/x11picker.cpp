@@ -30,8 +30,15 @@ std::chrono::milliseconds steadyNow()
 
 X11Picker::X11Picker(Open open, QObject *parent)
     : ScreenColourPicker(parent)
-    , m_open(open ? std::move(open) : Open(&X11PickerWindow::open))
 {
+    if (open) {
+        m_open = std::move(open);
+    } else {
+        m_lastPress = std::make_unique<X11LastPress>();
+        m_open = [this](FrozenScreen::Sink sink, QString &reason) {
+            return X11PickerWindow::open(std::move(sink), reason, m_lastPress->place());
+        };
+    }
     // The frozen copy no longer matches a screen that came, went or changed size.
     connect(qApp, &QGuiApplication::screenAdded, this, [this](QScreen *screen) {
         guarded([this, screen] { watch(screen); });

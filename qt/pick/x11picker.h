@@ -4,6 +4,7 @@
 #include "qt/pick/frozenscreen.h"
 #include "qt/pick/loupepainter.h"
 #include "qt/pick/screencolourpicker.h"
+#include "qt/pick/x11lastpress.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -48,6 +49,8 @@ private:
     void cancel();
     void end();
 
+    // Only where the picker freezes the real X screen.
+    std::unique_ptr<X11LastPress> m_lastPress;
     Open m_open;
     std::unique_ptr<FrozenScreen> m_screen;
     std::optional<PickSession> m_session;

@@ -1,10 +1,10 @@
 #include "qt/pick/x11pickerwindow.h"
 
 #include "qt/handlerguard.h"
+#include "qt/pick/loupepainter.h"
 #include "qt/xcbreply.h"
 
 #include <QGuiApplication>
-#include <QScreen>
 
 #include <algorithm>
 #include <cstring>
@@ -23,13 +23,15 @@ X11PickerWindow::X11PickerWindow(
     : m_x(connection)
     , m_sink(std::move(sink))
     , m_root(screen.root)
+    , m_setupRect { 0, 0, screen.width_in_pixels, screen.height_in_pixels }
     , m_depth(screen.root_depth)
     , m_format(format)
     , m_input(connection)
     , m_loupe(connection, format, screen.root_depth)
 { }
 
-std::unique_ptr<FrozenScreen> X11PickerWindow::open(Sink sink, QString &reason)
+std::unique_ptr<FrozenScreen> X11PickerWindow::open(
+    Sink sink, QString &reason, std::optional<X11LastPress::Place> pressed)
 {
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t *const x = x11 ? x11->connection() : nullptr;
@@ -48,7 +50,9 @@ std::unique_ptr<FrozenScreen> X11PickerWindow::open(Sink sink, QString &reason)
         }
         std::unique_ptr<X11PickerWindow> window(new X11PickerWindow(x, sink, *screen, *format));
         xcb_window_t pointerRoot = screen->root;
-        if (window->freeze(pointerRoot, reason)) {
+        const bool pressedHere = pressed && pressed->root == screen->root;
+        if (window->freeze(pressedHere ? std::optional(pressed->pointer) : std::nullopt,
+                pointerRoot, reason)) {
             qApp->installNativeEventFilter(window.get());
             return window;
         }
@@ -79,9 +83,12 @@ X11PickerWindow::~X11PickerWindow()
     xcb_flush(m_x);
 }
 
-bool X11PickerWindow::freeze(xcb_window_t &pointerRoot, QString &reason)
+// One round trip, which the server answers once it has copied the screen: the copy is asked
+// with the rest, at the size the screen had when Qt connected, along with the pixels where the
+// pointer was at the press. What turns out otherwise is asked again.
+bool X11PickerWindow::freeze(
+    std::optional<ScreenPoint> pressed, xcb_window_t &pointerRoot, QString &reason)
 {
-    // Asked at once, answered in one round trip.
     const auto pointerCookie = xcb_query_pointer(m_x, m_root);
     const auto keys = m_input.ask();
     const auto pidAtom = xcb_intern_atom(m_x, false, 11, "_NET_WM_PID");
@@ -90,9 +97,14 @@ bool X11PickerWindow::freeze(xcb_window_t &pointerRoot, QString &reason)
     const bool hasMonitors = randr && randr->present;
     const auto monitors = hasMonitors ? xcb_randr_get_monitors(m_x, m_root, true)
                                       : xcb_randr_get_monitors_cookie_t {};
-    // The setup's size is the one at connecting; RandR may have changed it since.
-    const ReplyPointer<xcb_get_geometry_reply_t> geometry(
-        xcb_get_geometry_reply(m_x, xcb_get_geometry(m_x, m_root), nullptr));
+    Copy copied = copy(m_setupRect, pressed);
+    // Last, so that its answer brings the copy's errors along.
+    const auto geometryCookie = xcb_get_geometry(m_x, m_root);
+    xcb_flush(m_x);
+    m_scale = LoupePainter::screenScale();
+    if (m_sink.whileCopying)
+        m_sink.whileCopying(m_scale);
+
     const ReplyPointer<xcb_intern_atom_reply_t> pid(xcb_intern_atom_reply(m_x, pidAtom, nullptr));
     m_pidAtom = pid ? pid->atom : xcb_atom_t(XCB_ATOM_NONE);
     const ReplyPointer<xcb_query_pointer_reply_t> pointer(
@@ -101,6 +113,10 @@ bool X11PickerWindow::freeze(xcb_window_t &pointerRoot, QString &reason)
         readMonitors(monitors);
     m_input.read(keys, pointer ? pointer->mask : 0);
     watchRoot(rootAttributes);
+    // The setup's size is the one at connecting; RandR may have changed it since.
+    const ReplyPointer<xcb_get_geometry_reply_t> geometry(
+        xcb_get_geometry_reply(m_x, geometryCookie, nullptr));
+    bool kept = keep(copied, reason);
     if (pointer && pointer->root != m_root) {
         pointerRoot = pointer->root;
         return false;
@@ -111,50 +127,72 @@ bool X11PickerWindow::freeze(xcb_window_t &pointerRoot, QString &reason)
     }
     m_rect = { 0, 0, geometry->width, geometry->height };
     m_pointer = { pointer->root_x, pointer->root_y };
-    for (const QScreen *qtScreen : QGuiApplication::screens())
-        m_scale = std::max(m_scale, qtScreen->devicePixelRatio());
-
-    return copyScreen(reason);
+    if (m_rect != m_setupRect) {
+        m_frozen.reset();
+        copied = copy(m_rect, m_pointer);
+        xcb_flush(m_x);
+        kept = keep(copied, reason);
+    }
+    if (!kept)
+        return false;
+    showFrozen();
+    return true;
 }
 
-// The copy's check and the pixels near the pointer come in one answer, and the server paints
-// the overlay while the loupe is drawn here.
-bool X11PickerWindow::copyScreen(QString &reason)
+// The pixmap's creation is checked: a screen too large for the server's memory is no reason
+// to crash. Near the pointer, a square larger than the loupe shows is read with it, for the
+// loupe's first look.
+X11PickerWindow::Copy X11PickerWindow::copy(
+    const ScreenRect &screen, std::optional<ScreenPoint> pointer)
 {
-    const auto width = static_cast<std::uint16_t>(m_rect.width);
-    const auto height = static_cast<std::uint16_t>(m_rect.height);
-    const xcb_pixmap_t frozen = xcb_generate_id(m_x);
-    const auto created = xcb_create_pixmap_checked(m_x, m_depth, frozen, m_root, width, height);
-    m_gc.reset(m_x, xcb_generate_id(m_x));
-    const std::uint32_t gcValues[] = { XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS, 0 };
-    xcb_create_gc(
-        m_x, m_gc.get(), m_root, XCB_GC_SUBWINDOW_MODE | XCB_GC_GRAPHICS_EXPOSURES, gcValues);
-    const auto copied
-        = xcb_copy_area_checked(m_x, m_root, frozen, m_gc.get(), 0, 0, 0, 0, width, height);
+    const auto width = static_cast<std::uint16_t>(screen.width);
+    const auto height = static_cast<std::uint16_t>(screen.height);
+    Copy copy;
+    copy.pixmap = xcb_generate_id(m_x);
+    copy.created = xcb_create_pixmap_checked(m_x, m_depth, copy.pixmap, m_root, width, height);
+    if (!m_gc.get()) {
+        m_gc.reset(m_x, xcb_generate_id(m_x));
+        const std::uint32_t gcValues[] = { XCB_SUBWINDOW_MODE_INCLUDE_INFERIORS, 0 };
+        xcb_create_gc(
+            m_x, m_gc.get(), m_root, XCB_GC_SUBWINDOW_MODE | XCB_GC_GRAPHICS_EXPOSURES, gcValues);
+    }
+    copy.copied
+        = xcb_copy_area_checked(m_x, m_root, copy.pixmap, m_gc.get(), 0, 0, 0, 0, width, height);
+    if (!pointer)
+        return copy;
     const int left
-        = std::clamp(m_pointer.x - NearPointer / 2, 0, std::max(0, m_rect.width - NearPointer));
+        = std::clamp(pointer->x - NearPointer / 2, 0, std::max(0, screen.width - NearPointer));
     const int top
-        = std::clamp(m_pointer.y - NearPointer / 2, 0, std::max(0, m_rect.height - NearPointer));
-    m_nearPointer
-        = { left, top, std::min(NearPointer, m_rect.width), std::min(NearPointer, m_rect.height) };
-    const auto near = xcb_get_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, frozen,
-        static_cast<std::int16_t>(m_nearPointer.x), static_cast<std::int16_t>(m_nearPointer.y),
-        static_cast<std::uint16_t>(m_nearPointer.width),
-        static_cast<std::uint16_t>(m_nearPointer.height), ~0u);
-    xcb_flush(m_x);
-    if (m_sink.whileCopying)
-        m_sink.whileCopying(m_scale);
-    m_nearPointerPixels = image(near, m_nearPointer);
-    // Answered already, with the pixels.
-    const ReplyPointer<xcb_generic_error_t> error(xcb_request_check(m_x, created));
+        = std::clamp(pointer->y - NearPointer / 2, 0, std::max(0, screen.height - NearPointer));
+    copy.near
+        = { left, top, std::min(NearPointer, screen.width), std::min(NearPointer, screen.height) };
+    copy.nearPixels = xcb_get_image(m_x, XCB_IMAGE_FORMAT_Z_PIXMAP, copy.pixmap,
+        static_cast<std::int16_t>(copy.near.x), static_cast<std::int16_t>(copy.near.y),
+        static_cast<std::uint16_t>(copy.near.width), static_cast<std::uint16_t>(copy.near.height),
+        ~0u);
+    return copy;
+}
+
+// Takes the pixmap where the server made it, with the pixels read along.
+bool X11PickerWindow::keep(const Copy &copy, QString &reason)
+{
+    QImage near = copy.nearPixels ? image(*copy.nearPixels, copy.near) : QImage();
+    const ReplyPointer<xcb_generic_error_t> error(xcb_request_check(m_x, copy.created));
     // Without the pixmap there was nothing to copy to either.
-    xcb_discard_reply(m_x, copied.sequence);
+    xcb_discard_reply(m_x, copy.copied.sequence);
     if (error) {
         reason = QStringLiteral("te weinig geheugen voor een kopie van het scherm");
         return false;
     }
-    m_frozen.reset(m_x, frozen);
+    m_frozen.reset(m_x, copy.pixmap);
+    m_nearPointer = copy.nearPixels ? copy.near : ScreenRect {};
+    m_nearPointerPixels = std::move(near);
+    return true;
+}
 
+// The frozen screen over the real one, painted by the server while the loupe is drawn here.
+void X11PickerWindow::showFrozen()
+{
     const xcb_font_t font = xcb_generate_id(m_x);
     xcb_open_font(m_x, font, 6, "cursor");
     m_cursor.reset(m_x, xcb_generate_id(m_x));
@@ -163,8 +201,9 @@ bool X11PickerWindow::copyScreen(QString &reason)
     xcb_close_font(m_x, font);
 
     m_overlay.reset(m_x, xcb_generate_id(m_x));
-    const std::uint32_t values[] = { frozen, true, X11PickInput::Events, m_cursor.get() };
-    xcb_create_window(m_x, XCB_COPY_FROM_PARENT, m_overlay.get(), m_root, 0, 0, width, height, 0,
+    const std::uint32_t values[] = { m_frozen.get(), true, X11PickInput::Events, m_cursor.get() };
+    xcb_create_window(m_x, XCB_COPY_FROM_PARENT, m_overlay.get(), m_root, 0, 0,
+        static_cast<std::uint16_t>(m_rect.width), static_cast<std::uint16_t>(m_rect.height), 0,
         XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
         XCB_CW_BACK_PIXMAP | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values);
     // Tells tools whose window covers the screen.
@@ -174,7 +213,7 @@ bool X11PickerWindow::copyScreen(QString &reason)
             XCB_ATOM_CARDINAL, 32, 1, &ours);
     }
     xcb_map_window(m_x, m_overlay.get());
-    return true;
+    xcb_flush(m_x);
 }
 
 // A server before RandR 1.5 knows no monitors, and answers with an error that stays here.

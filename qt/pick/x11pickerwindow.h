@@ -1,6 +1,7 @@
 #pragma once
 
 #include "qt/pick/frozenscreen.h"
+#include "qt/pick/x11lastpress.h"
 #include "qt/pick/x11loupewindow.h"
 #include "qt/pick/x11pickinput.h"
 #include "qt/pick/x11pixelformat.h"
@@ -24,7 +25,9 @@ class X11PickerWindow : public FrozenScreen, public QAbstractNativeEventFilter
 {
 public:
     // Null, with a reason, where there is no X11 or its pixels are of a kind not read here.
-    static std::unique_ptr<FrozenScreen> open(Sink sink, QString &reason);
+    // Where the pointer was at the press that started the pick, where known.
+    static std::unique_ptr<FrozenScreen> open(
+        Sink sink, QString &reason, std::optional<X11LastPress::Place> pressed = {});
     ~X11PickerWindow() override;
 
     ScreenRect rect() const override { return m_rect; }
@@ -43,9 +46,21 @@ public:
 private:
     X11PickerWindow(
         xcb_connection_t *connection, Sink sink, const xcb_screen_t &screen, X11PixelFormat format);
+    // The copy's requests, answered with the next reply after them.
+    struct Copy
+    {
+        xcb_pixmap_t pixmap = 0;
+        xcb_void_cookie_t created {};
+        xcb_void_cookie_t copied {};
+        ScreenRect near;
+        std::optional<xcb_get_image_cookie_t> nearPixels;
+    };
+
     // False with pointerRoot set where the pointer is on another X screen's root.
-    bool freeze(xcb_window_t &pointerRoot, QString &reason);
-    bool copyScreen(QString &reason);
+    bool freeze(std::optional<ScreenPoint> pressed, xcb_window_t &pointerRoot, QString &reason);
+    Copy copy(const ScreenRect &screen, std::optional<ScreenPoint> pointer);
+    bool keep(const Copy &copy, QString &reason);
+    void showFrozen();
     QImage image(xcb_get_image_cookie_t cookie, const ScreenRect &area) const;
     void readMonitors(xcb_randr_get_monitors_cookie_t cookie);
     void watchRoot(xcb_get_window_attributes_cookie_t cookie);
@@ -55,6 +70,8 @@ private:
     xcb_connection_t *m_x = nullptr;
     Sink m_sink;
     xcb_window_t m_root = 0;
+    // As it was when Qt connected: the size the screen most likely still has.
+    ScreenRect m_setupRect;
     std::uint8_t m_depth = 0;
     X11PixelFormat m_format;
     X11PickInput m_input;

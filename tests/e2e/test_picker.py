@@ -363,15 +363,32 @@ class Monitors(unittest.TestCase):
         xrandr(self.session, "--setmonitor", "TALL", "1280/338x1440/381+1920+0", "none")
         self.pick([])
 
+    def mode(self, width, height, framebuffer):
+        name = f"{width}x{height}"
+        xrandr(self.session, "--newmode", name, "60", str(width), str(width + 1), str(width + 2),
+               str(width + 3), str(height), str(height + 1), str(height + 2), str(height + 3))
+        xrandr(self.session, "--addmode", "screen", name)
+        xrandr(self.session, "--output", "screen", "--mode", name, "--fb", framebuffer)
+
     def test_a_framebuffer_larger_than_the_mode_and_its_change_mid_pick(self):
-        xrandr(self.session, "--newmode", "1920x1080", "60", "1920", "1921", "1922", "1923",
-               "1080", "1081", "1082", "1083")
-        xrandr(self.session, "--addmode", "screen", "1920x1080")
-        xrandr(self.session, "--output", "screen", "--mode", "1920x1080", "--fb", "2560x1440")
+        self.mode(1920, 1080, "2560x1440")
         self.pick(["Right"])
         # Any change of the screen's size cancels, as a change of the mode does.
         self.pick([], ["--fb", "1920x1080"])
 
+    def test_a_screen_that_grew_after_the_start(self):
+        self.mode(1920, 1080, "1920x1080")
+        x = self.session.x
+        app = self.session.start([binary(), "--print"])
+        main = app.main_window()
+        self.mode(2560, 1440, "2560x1440")
+        x.paint(2559, 1439, 1, 1, (0x99, 0x99, 0x99))
+        x.move(2559, 1439)
+        x.focus(main)
+        x.key("ctrl+shift+c")
+        x.wait_until(lambda: app.running() and x.grabbed(), STEP_TIMEOUT, "picker's grab")
+        x.key("Return")
+        app.wait_swatch(main, (0x99, 0x99, 0x99))
 
 if __name__ == "__main__":
     unittest.main()
