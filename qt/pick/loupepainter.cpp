@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -30,6 +31,12 @@ LoupePainter::LoupePainter(double scale)
     , m_font(QGuiApplication::font())
 {
     m_font.setPixelSize(scaled(FontSize, scale));
+    m_raw = QRawFont::fromFont(m_font);
+    const QList<quint32> indexes = m_raw.glyphIndexesForString(Glyphs.toString());
+    const QList<QPointF> advances = m_raw.advancesForGlyphIndexes(indexes);
+    for (qsizetype i = 0; i < indexes.size() && i < qsizetype(m_glyphs.size()); ++i)
+        m_glyphs[std::size_t(i)] = { indexes[i], advances.value(i).x() };
+    m_run.setRawFont(m_raw);
 }
 
 double LoupePainter::screenScale()
@@ -84,10 +91,41 @@ QImage LoupePainter::paint(const Grid &grid, const QString &caption)
     painter.setPen(Qt::black);
     painter.drawRect(centre.adjusted(-2, -2, 1, 1));
 
-    painter.setFont(m_font);
     painter.setPen(Qt::white);
-    painter.drawText(QRect(0, side, side, image.height() - side), Qt::AlignCenter, caption);
+    drawCaption(painter, QRect(0, side, side, image.height() - side), caption);
     painter.setPen(Qt::gray);
     painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
     return image;
+}
+
+void LoupePainter::drawCaption(QPainter &painter, const QRect &area, const QString &caption)
+{
+    const QStringList lines = caption.split(u'\n');
+    const qreal lineHeight = m_raw.ascent() + m_raw.descent();
+    qreal baseline = area.top() + (area.height() - lines.size() * lineHeight) / 2 + m_raw.ascent();
+    QList<quint32> indexes;
+    QList<QPointF> positions;
+    for (const QString &line : lines) {
+        qreal width = 0;
+        for (const QChar character : line) {
+            const qsizetype glyph = Glyphs.indexOf(character);
+            if (glyph < 0 || m_glyphs[std::size_t(glyph)].first == 0) {
+                painter.setFont(m_font);
+                painter.drawText(area, Qt::AlignCenter, caption);
+                return;
+            }
+            width += m_glyphs[std::size_t(glyph)].second;
+        }
+        qreal x = std::round(area.left() + (area.width() - width) / 2);
+        for (const QChar character : line) {
+            const auto &[index, advance] = m_glyphs[std::size_t(Glyphs.indexOf(character))];
+            indexes.append(index);
+            positions.append(QPointF(x, std::round(baseline)));
+            x += advance;
+        }
+        baseline += lineHeight;
+    }
+    m_run.setGlyphIndexes(indexes);
+    m_run.setPositions(positions);
+    painter.drawGlyphRun(QPointF(), m_run);
 }

@@ -1,11 +1,17 @@
 #pragma once
 
 #include <QFont>
+#include <QGlyphRun>
 #include <QImage>
+#include <QRawFont>
 #include <QString>
+#include <QStringView>
 
 #include <array>
 #include <optional>
+#include <utility>
+
+class QPainter;
 
 // The loupe's image, in device pixels: the pixels around the one aimed at, each a cell of the
 // same whole number of them, the centre framed, and its number and #RRGGBB beneath. It keeps
@@ -30,11 +36,21 @@ public:
     void warm();
 
 private:
+    // Every character of a number and of #RRGGBB.
+    static constexpr QStringView Glyphs = u"0123456789#ABCDEF";
+
     QImage paint(const Grid &grid, const QString &caption);
+    // Its lines, centred in area, glyph by glyph: no layout for so few characters, each a
+    // digit, a capital hex letter or the hash.
+    void drawCaption(QPainter &painter, const QRect &area, const QString &caption);
 
     double m_scale = 1;
     int m_cell = 1;
     QFont m_font;
+    QRawFont m_raw;
+    QGlyphRun m_run;
+    // The glyph and its advance of each of Glyphs.
+    std::array<std::pair<quint32, qreal>, Glyphs.size()> m_glyphs {};
     // Drawn into again and again: fresh memory costs more than the drawing. Two, so that the
     // image a loupe still shows is never drawn over.
     std::array<QImage, 2> m_images;
