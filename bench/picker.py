@@ -1,11 +1,12 @@
 """Figures of the screen picker under Xvfb. Not a test: it only reports.
 
-Usage: picker.py BINARY FREEZE [RUNS]   (bench/run builds them and calls this)
+Usage: picker.py BINARY FREEZE QTFREEZE [RUNS]   (bench/run builds them and calls this)
 Every figure is read off the screen from a connection of this script's own, as a user would see
 it, so it holds whatever way the picker draws. FREEZE is the least any picker that freezes the
 screen must do before its loupe shows (bench/freeze); the picker's time from the key to its
 loupe on screen is set against FREEZE's, measured the same way, interleaved with it, at each
-screen size.
+screen size. QTFREEZE does FREEZE's work from a Qt window's shortcut (bench/qtfreeze): what it
+takes over FREEZE is Qt's, for reference.
 """
 
 import array
@@ -16,7 +17,7 @@ import subprocess
 import sys
 import time
 
-from bench import STEP_TIMEOUT, line, resident_kib, start_shown
+from bench import STEP_TIMEOUT, line, next_map, resident_kib, start_shown
 from harness import START_TIMEOUT, Session
 import x11
 
@@ -169,6 +170,21 @@ def freeze_run(session, freeze):
     return shown
 
 
+def qtfreeze_run(session, qtfreeze):
+    x = session.x
+    since = len(x.maps)
+    app = session.start([qtfreeze])
+    _, window = next_map(x, lambda w: x.cardinals(w, "_NET_WM_PID") == [app.pid], since,
+                         START_TIMEOUT)
+    x.move(*HERE)
+    x.focus(window)
+    time.sleep(0.3)
+    shown = shown_ms(x, HERE)
+    app.stop()
+    x.wait_until(lambda: band_colours(x, HERE) == {ROOT}, STEP_TIMEOUT, "the root back")
+    return shown
+
+
 def sessions():
     opened = {}
     try:
@@ -184,10 +200,11 @@ def sessions():
 
 
 def main():
-    binary, freeze = (os.path.abspath(path) for path in sys.argv[1:3])
-    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 10
+    binary, freeze, qtfreeze = (os.path.abspath(path) for path in sys.argv[1:4])
+    runs = int(sys.argv[4]) if len(sys.argv) > 4 else 10
     results = {size: [] for size in SIZES}
     floors = {size: [] for size in SIZES}
+    qt_floors = {size: [] for size in SIZES}
     opened = sessions()
     try:
         for size, session in opened.items():
@@ -195,15 +212,19 @@ def main():
             for _ in range(WARM_COPIES):
                 freeze_run(session, freeze)
             program_run(session, binary)
+            qtfreeze_run(session, qtfreeze)
         for run in range(runs):
             # Sizes and programs take turns in the order, so that none always follows the same.
             order = SIZES[run % len(SIZES):] + SIZES[:run % len(SIZES)]
+            turn = run % 3
             for size in order:
                 tasks = [lambda: results[size].append(program_run(opened[size], binary)),
-                         lambda: floors[size].append(freeze_run(opened[size], freeze))]
-                for task in (tasks if run % 2 == 0 else reversed(tasks)):
+                         lambda: floors[size].append(freeze_run(opened[size], freeze)),
+                         lambda: qt_floors[size].append(qtfreeze_run(opened[size], qtfreeze))]
+                for task in tasks[turn:] + tasks[:turn]:
                     task()
                 print(f"run {run + 1}/{runs}, {size}: freeze {floors[size][-1]:.1f}, "
+                      f"qtfreeze {qt_floors[size][-1]:.1f}, "
                       + ", ".join(f"{k} {v:.1f}" for k, v in results[size][-1].items()),
                       file=sys.stderr)
     finally:
@@ -216,6 +237,7 @@ def main():
         figures = results[size]
         print(f"{size}:")
         floor = line("  freeze: frozen screen, black loupe", floors[size], "ms")
+        line("  qtfreeze: the same from a Qt shortcut", qt_floors[size], "ms")
         line("  Ctrl+Shift+C to loupe painted", [r["shown"] for r in figures], "ms",
              SHOWN_OVER_FREEZE * floor, f"({SHOWN_OVER_FREEZE:g} x freeze)")
         line(f"  pointer move to loupe, median of {MOVES}", [r["loupe"] for r in figures], "ms",
