@@ -1,7 +1,6 @@
 #include "core/monitorlayout.h"
 
 #include <algorithm>
-#include <limits>
 #include <utility>
 
 namespace {
@@ -49,7 +48,7 @@ template<typename Accepts>
 const ScreenRect *MonitorLayout::closest(ScreenPoint point, Accepts accepts) const
 {
     const ScreenRect *best = nullptr;
-    auto bestKey = std::pair(std::numeric_limits<long long>::max(), 0LL);
+    std::pair<long long, long long> bestKey;
     for (const ScreenRect &monitor : m_monitors) {
         const auto key = std::pair(squaredDistance(point, monitor),
             static_cast<long long>(monitor.width) * monitor.height);
@@ -89,13 +88,10 @@ ScreenPoint MonitorLayout::loupePosition(ScreenPoint cursor, int width, int heig
     const auto holds = [&](const ScreenRect &monitor) {
         return monitor.width >= width && monitor.height >= height;
     };
-    const ScreenRect *on = &monitorAt(cursor);
-    // Where none holds it, it stays on the monitor under the cursor, from its top left.
-    if (!holds(*on)) {
-        if (const ScreenRect *holding = closest(cursor, holds))
-            on = holding;
-    }
-    return PickGeometry::loupePosition(cursor, width, height, *on, gap);
+    // The monitor under the cursor where it holds the loupe. Where none does, the loupe stays
+    // on that monitor, from its top left.
+    const ScreenRect *on = closest(cursor, holds);
+    return PickGeometry::loupePosition(cursor, width, height, on ? *on : monitorAt(cursor), gap);
 }
 
 bool MonitorLayout::shown(ScreenPoint point) const
