@@ -1,7 +1,7 @@
 #include "qt/clipboardhandover.h"
 
 #include "qt/clipboardkeeper.h"
-#include "qt/xcbreply.h"
+#include "qt/xcbconnection.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -26,21 +26,13 @@ constexpr int KeeperReadyMs = 5000;
 constexpr int WlCopyMs = 3000;
 constexpr int WlCopyPollMs = 10;
 
-xcb_connection_t *xConnection()
-{
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
 bool managerRuns(xcb_connection_t *x)
 {
-    constexpr std::string_view name = "CLIPBOARD_MANAGER";
-    const ReplyPointer<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
-        x, xcb_intern_atom(x, true, std::uint16_t(name.size()), name.data()), nullptr));
-    if (!atom || atom->atom == XCB_ATOM_NONE)
+    const xcb_atom_t manager = internAtom(x, "CLIPBOARD_MANAGER", true);
+    if (manager == XCB_ATOM_NONE)
         return false;
     const ReplyPointer<xcb_get_selection_owner_reply_t> owner(
-        xcb_get_selection_owner_reply(x, xcb_get_selection_owner(x, atom->atom), nullptr));
+        xcb_get_selection_owner_reply(x, xcb_get_selection_owner(x, manager), nullptr));
     return owner && owner->owner != XCB_WINDOW_NONE;
 }
 
@@ -136,7 +128,7 @@ bool ClipboardHandover::leave(const QString &text, const QString &xDisplay, QStr
         why = QStringLiteral("het klembord van Wayland vraagt om wl-copy (pakket wl-clipboard)");
         return false;
     }
-    xcb_connection_t *const x = xConnection();
+    xcb_connection_t *const x = qtXcbConnection();
     if (x && managerRuns(x)) {
         // Qt's clipboard hands it to the manager as the application ends.
         QGuiApplication::clipboard()->setText(text);

@@ -1,6 +1,6 @@
 #include "qt/clipboardkeeper.h"
 
-#include "qt/xcbreply.h"
+#include "qt/xcbconnection.h"
 
 #include <xcb/xcb.h>
 
@@ -13,14 +13,6 @@
 
 namespace {
 
-xcb_atom_t atom(xcb_connection_t *connection, std::string_view name)
-{
-    const ReplyPointer<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection,
-        xcb_intern_atom(connection, false, static_cast<std::uint16_t>(name.size()), name.data()),
-        nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
 // The owner's side of a selection, for one short text, in the forms Qt's own clipboard offers.
 class SelectionOwner
 {
@@ -28,20 +20,20 @@ public:
     SelectionOwner(xcb_connection_t *connection, std::string text)
         : m_x(connection)
         , m_text(std::move(text))
-        , m_clipboard(atom(connection, "CLIPBOARD"))
-        , m_targets(atom(connection, "TARGETS"))
-        , m_timestamp(atom(connection, "TIMESTAMP"))
-        , m_textAtom(atom(connection, "TEXT"))
-        , m_offered { m_targets, m_timestamp, atom(connection, "UTF8_STRING"), XCB_ATOM_STRING,
-            m_textAtom, atom(connection, "text/plain"),
-            atom(connection, "text/plain;charset=utf-8") }
+        , m_clipboard(internAtom(connection, "CLIPBOARD"))
+        , m_targets(internAtom(connection, "TARGETS"))
+        , m_timestamp(internAtom(connection, "TIMESTAMP"))
+        , m_textAtom(internAtom(connection, "TEXT"))
+        , m_offered { m_targets, m_timestamp, internAtom(connection, "UTF8_STRING"),
+            XCB_ATOM_STRING, m_textAtom, internAtom(connection, "text/plain"),
+            internAtom(connection, "text/plain;charset=utf-8") }
     { }
 
     // Takes the clipboard with a time of the server's own, as the conventions ask.
     bool take(xcb_window_t window)
     {
         const std::uint32_t pid = static_cast<std::uint32_t>(::getpid());
-        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, window, atom(m_x, "_NET_WM_PID"),
+        xcb_change_property(m_x, XCB_PROP_MODE_REPLACE, window, internAtom(m_x, "_NET_WM_PID"),
             XCB_ATOM_CARDINAL, 32, 1, &pid);
         xcb_flush(m_x);
         while (const ReplyPointer<xcb_generic_event_t> event { xcb_wait_for_event(m_x) }) {

@@ -233,7 +233,7 @@ bool KleurtjesWindow::eventFilter(QObject *watched, QEvent *event)
             m_pickKeyReleased = key->timestamp();
         } else if (event->type() == QEvent::ShortcutOverride
             && QKeySequence(key->keyCombination()) == m_pickShortcut
-            && (key->isAutoRepeat() || m_pickKeyReleased == key->timestamp())) {
+            && m_pickKeyReleased == key->timestamp()) {
             // Taken as the focus widget's own key, it triggers no shortcut.
             key->accept();
             return true;

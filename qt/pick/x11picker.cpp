@@ -185,8 +185,7 @@ LoupePainter &X11Picker::painter(double scale)
 void X11Picker::showLoupe()
 {
     LoupePainter &loupe = painter(m_screen->scale());
-    const LoupePainter::Grid cells = grid();
-    const QImage image = loupe.paint(cells);
+    const QImage image = loupe.paint(grid());
     const ScreenPoint at = m_session->monitors().loupePosition(
         m_session->pixel(), image.width(), image.height(), loupe.gap());
     m_screen->showLoupe(at, image);

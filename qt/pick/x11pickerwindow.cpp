@@ -2,7 +2,7 @@
 
 #include "qt/handlerguard.h"
 #include "qt/pick/loupepainter.h"
-#include "qt/xcbreply.h"
+#include "qt/xcbconnection.h"
 
 #include <QGuiApplication>
 
@@ -33,8 +33,7 @@ X11PickerWindow::X11PickerWindow(
 std::unique_ptr<FrozenScreen> X11PickerWindow::open(
     Sink sink, QString &reason, std::optional<X11LastPress::Place> pressed)
 {
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *const x = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *const x = qtXcbConnection();
     if (!x) {
         reason = QStringLiteral("geen X11-scherm");
         return nullptr;
