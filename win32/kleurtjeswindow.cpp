@@ -48,9 +48,6 @@ constexpr UINT_PTR PickTimerId = 3;
 constexpr UINT WriteRetryMs = 250;
 constexpr UINT_PTR WriteTimerId = 4;
 
-// In a WM_KEYDOWN's flags: the key was down already, and this is one of its repeats.
-constexpr LPARAM KeyRepeated = 1 << 30;
-
 // Places at 96 DPI, as the form was drawn.
 constexpr Place Client { 0, 0, 314, 248 };
 constexpr Place CmdOKPlace { 248, 216, 57, 25 };
@@ -162,7 +159,7 @@ bool KleurtjesWindow::preTranslate(MSG &message)
 {
     const HWND frame = m_frmKleurtjes.get();
     // One command per press: a held Ctrl+Shift+C would start a pick again after each one.
-    const bool repeated = message.message == WM_KEYDOWN && (message.lParam & KeyRepeated);
+    const bool repeated = message.message == WM_KEYDOWN && (HIWORD(message.lParam) & KF_REPEAT);
     return frame
         && ((!repeated && TranslateAcceleratorW(frame, m_accelerators.get(), &message))
             || IsDialogMessageW(frame, &message));

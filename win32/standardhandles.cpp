@@ -34,6 +34,10 @@ void StandardHandles::closeOutput()
     const DWORD type = GetFileType(output);
     if (type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE)
         return;
+    // One handle for both, as 2>&1 gives: closing it would close standard error too, and a
+    // handle made later could take its value.
+    if (output == GetStdHandle(STD_ERROR_HANDLE))
+        return;
     SetStdHandle(STD_OUTPUT_HANDLE, nul());
     CloseHandle(output);
 }

@@ -6,9 +6,6 @@
 
 namespace {
 
-// In a WM_KEYDOWN's flags: the key was down already, and this is one of its repeats.
-constexpr LPARAM KeyRepeated = 1 << 30;
-
 constexpr std::pair<int, PickInput> Keys[] {
     { VK_RETURN, PickInput::PickKey },
     { VK_SPACE, PickInput::PickKey },
@@ -37,7 +34,7 @@ std::optional<PickEvent> PickMessages::key(WPARAM key, bool pressed, LPARAM flag
         return std::nullopt;
     // Only the arrows step on each repeat; the other keys are down from their first press on.
     const bool arrow = *input != PickInput::PickKey && *input != PickInput::CancelKey;
-    if (pressed && (flags & KeyRepeated) && !arrow)
+    if (pressed && (HIWORD(flags) & KF_REPEAT) && !arrow)
         return std::nullopt;
     return PickEvent { *input, pressed, {}, GetKeyState(VK_SHIFT) < 0 };
 }
