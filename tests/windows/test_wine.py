@@ -655,29 +655,34 @@ class UnderWine(unittest.TestCase):
         self.assertEqual(pathlib.Path(folder, "custom").read_text().splitlines(),
                          [NUMBER] + ["16777215"] * 15)
 
-        # A scanner holds the custom colours while one is added: the file is not written over
-        # then, and once it is free the new colour goes in with what was there.
+        # Another program holds the custom colours while one is added: a scanner the file,
+        # which is then neither read nor written over, or another copy the folder, which is
+        # waited for. Once it is free the new colour goes in with what was there.
         custom = pathlib.Path(folder, "custom")
-        custom.write_text("\n".join([NUMBER, "255"] + ["16777215"] * 14) + "\n")
-        holder = subprocess.Popen([self.wine, os.environ["TINTENWIJZER_HOLDFILE"],
-                                   r"C:\users\%s\AppData\Local\Tintenwijzer\custom"
-                                   % pwd.getpwuid(os.getuid()).pw_name],
-                                  env=self.session.environment(), stdin=subprocess.PIPE,
-                                  stdout=subprocess.PIPE)
-        self.addCleanup(holder.communicate, timeout=wine.BOOT_TIMEOUT)
-        self.assertEqual(holder.stdout.readline().strip(), b"vast")
-        app, window = self.start("#00ff00")
-        dialog = self.open_dialog(app, window)
-        self.covered_probe(app, window, (0, 255, 0))
-        self.settle("alt+a", "Escape")
-        app.closed(dialog)
-        holder.communicate(timeout=wine.BOOT_TIMEOUT)
-        self.assertEqual(custom.read_text().split()[:2], [NUMBER, "255"])
-        self.click(window, AFSLUITEN)
-        self.assertEqual(app.wait_exit(), 0)
-        self.assertEqual(custom.read_text().split(), ["65280", "255"] + ["16777215"] * 14)
-        self.assertRegex(self.errors(app), r"\Atintenwijzer: kan de eigen kleuren niet lezen "
-                         r"uit C:\\users\\.*\n\Z")
+        scanned = (r"C:\users\%s\AppData\Local\Tintenwijzer\custom"
+                   % pwd.getpwuid(os.getuid()).pw_name)
+        for held, errors in ((scanned, r"\Atintenwijzer: kan de eigen kleuren niet lezen "
+                                       r"uit C:\\users\\.*\n\Z"),
+                             ("--state", r"\A\Z")):
+            with self.subTest(held=held):
+                custom.write_text("\n".join([NUMBER, "255"] + ["16777215"] * 14) + "\n")
+                holder = subprocess.Popen([self.wine, os.environ["TINTENWIJZER_HOLDFILE"], held],
+                                          env=self.session.environment(), stdin=subprocess.PIPE,
+                                          stdout=subprocess.PIPE)
+                self.addCleanup(holder.communicate, timeout=wine.BOOT_TIMEOUT)
+                self.assertEqual(holder.stdout.readline().strip(), b"vast")
+                app, window = self.start("#00ff00")
+                dialog = self.open_dialog(app, window)
+                self.covered_probe(app, window, (0, 255, 0))
+                self.settle("alt+a", "Escape")
+                app.closed(dialog)
+                self.assertEqual(custom.read_text().split()[:2], [NUMBER, "255"])
+                holder.communicate(timeout=wine.BOOT_TIMEOUT)
+                self.click(window, AFSLUITEN)
+                self.assertEqual(app.wait_exit(), 0)
+                self.assertEqual(custom.read_text().split(),
+                                 ["65280", "255"] + ["16777215"] * 14)
+                self.assertRegex(self.errors(app), errors)
 
         app, window = self.start()
         dialog = self.open_dialog(app, window)
